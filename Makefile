@@ -1,0 +1,25 @@
+# Wraps CMake: `make run` and `make test` do all set-up on a fresh Debian machine.
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all bootstrap configure build run test clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+configure: bootstrap
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	./$(BUILD_DIR)/ui/corvane
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+clean:
+	rm -rf $(BUILD_DIR)

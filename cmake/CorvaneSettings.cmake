@@ -1,0 +1,16 @@
+# One INTERFACE target carries the compile settings every Corvane target shares.
+add_library(corvane_settings INTERFACE)
+target_compile_features(corvane_settings INTERFACE cxx_std_20)
+target_compile_options(corvane_settings INTERFACE -Wall -Wextra -Wpedantic -Werror)
+target_compile_definitions(corvane_settings INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_KEYWORDS
+    QT_USE_QSTRINGBUILDER)
+
+if(CORVANE_SANITIZE)
+    set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(corvane_settings INTERFACE ${sanitizers})
+    target_link_options(corvane_settings INTERFACE ${sanitizers})
+endif()

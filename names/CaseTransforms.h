@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+// Raises the character after every space; lowers nothing and leaves the first character.
+QString MakeProperCase(QString name);
+
+// Raises the first character and the second character after the first dash, lowers the rest;
+// a name without a dash comes back unchanged.
+QString UpperCaseAfterDash(QString name);
+
+} // namespace corvane

@@ -1,0 +1,76 @@
+#include "names/PipelineSteps.h"
+
+#include "names/CaseMapping.h"
+#include "names/NameLimits.h"
+
+#include <algorithm>
+
+namespace corvane {
+namespace {
+
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsNumberCompanion(QChar c, QStringView decimalSeparator) {
+    return c == u' ' || c == u'+' || c == u'-' || QStringView(&c, 1) == decimalSeparator;
+}
+
+} // namespace
+
+QString CommaToDash(QString name) {
+    EnsureFits(name);
+    const qsizetype comma = name.indexOf(u',');
+    if (comma >= 0)
+        name[comma] = u'-';
+    return name;
+}
+
+bool ReadsAsTrackNumber(QStringView text, QStringView decimalSeparator) {
+    if (text.size() != 2)
+        return false;
+    const QChar first = text.at(0);
+    const QChar second = text.at(1);
+    if (IsDigit(first))
+        return IsDigit(second) || IsNumberCompanion(second, decimalSeparator);
+    return IsDigit(second) && IsNumberCompanion(first, decimalSeparator);
+}
+
+QString DeleteTrackNumber(QString name, QStringView decimalSeparator) {
+    EnsureFits(name);
+    if (ReadsAsTrackNumber(QStringView(name).first(std::min<qsizetype>(2, name.size())),
+                           decimalSeparator))
+        name = TrimSpaces(name.remove(0, 2));
+    if (name.startsWith(u'-'))
+        name = TrimSpaces(name.remove(0, 1));
+    return name;
+}
+
+QString FirstCapital(QString name) {
+    EnsureFits(name);
+    MapCase(name, 0, std::min<qsizetype>(1, name.size()), LetterCase::Upper);
+    return name;
+}
+
+QString LowerCase(QString name) {
+    EnsureFits(name);
+    MapCase(name, 0, name.size(), LetterCase::Lower);
+    return name;
+}
+
+QStringView TrimmedSpaces(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QString TrimSpaces(QString name) {
+    const QStringView trimmed = TrimmedSpaces(name);
+    return trimmed.size() == name.size() ? name : trimmed.toString();
+}
+
+} // namespace corvane

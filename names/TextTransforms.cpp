@@ -1,0 +1,64 @@
+#include "names/TextTransforms.h"
+
+#include "names/NameLimits.h"
+#include "names/PipelineSteps.h"
+
+#include <algorithm>
+
+namespace corvane {
+namespace {
+
+// Length of the character starting at `p`: a surrogate pair counts as one character, so
+// removing one emoji never leaves half of another behind.
+qsizetype CharacterLength(QStringView text, qsizetype p) {
+    const bool pair =
+        text.at(p).isHighSurrogate() && p + 1 < text.size() && text.at(p + 1).isLowSurrogate();
+    return pair ? 2 : 1;
+}
+
+bool IsListed(QStringView characters, QStringView character) {
+    if (character.size() == 1 && !character.front().isSurrogate()) {
+        const QChar c = character.front();
+        return std::find(characters.begin(), characters.end(), c) != characters.end();
+    }
+    for (qsizetype p = 0; p < characters.size(); p += CharacterLength(characters, p)) {
+        if (characters.sliced(p, CharacterLength(characters, p)) == character)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString RemoveCharacters(QString name, QStringView characters) {
+    EnsureFits(name);
+    const QStringView listed = TrimmedSpaces(characters);
+    EnsureFits(listed);
+    if (listed.isEmpty())
+        return name;
+
+    QChar* units = name.data();
+    qsizetype kept = 0;
+    for (qsizetype p = 0; p < name.size();) {
+        const qsizetype length = CharacterLength(name, p);
+        if (!IsListed(listed, QStringView(name).sliced(p, length))) {
+            for (qsizetype i = 0; i < length; ++i)
+                units[kept++] = units[p + i];
+        }
+        p += length;
+    }
+    name.truncate(kept);
+    return name;
+}
+
+QString ReplaceText(QString name, const QString& search, const QString& replacement) {
+    EnsureFits(name);
+    EnsureFits(search);
+    if (search.isEmpty())
+        return name;
+    name.replace(search, replacement);
+    EnsureFits(name);
+    return name;
+}
+
+} // namespace corvane

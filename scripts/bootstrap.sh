@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every package the build and the tests need, from Debian's archive.
+# Does nothing when they are all present.
+set -euo pipefail
+
+packages=(
+    qt6-base-dev
+    cmake
+    ninja-build
+    g++
+    clang-format
+    fonts-liberation
+    xvfb
+    xdotool
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

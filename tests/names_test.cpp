@@ -1,0 +1,387 @@
+#include "names/BuildNewName.h"
+#include "names/CaseTransforms.h"
+#include "names/NameLimits.h"
+#include "names/PipelineSteps.h"
+#include "names/SpacingTransforms.h"
+#include "names/TextTransforms.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <functional>
+
+using namespace corvane;
+
+Q_DECLARE_METATYPE(corvane::RenameOptions)
+
+namespace {
+
+using Transform = QString (*)(QString);
+
+const QHash<QString, Transform>& Transforms() {
+    static const QHash<QString, Transform> transforms{
+        {QStringLiteral("UnderscoresToSpaces"), UnderscoresToSpaces},
+        {QStringLiteral("SpacesAroundDashes"), SpacesAroundDashes},
+        {QStringLiteral("MakeProperCase"), MakeProperCase},
+        {QStringLiteral("UpperCaseAfterDash"), UpperCaseAfterDash},
+        {QStringLiteral("CommaToDash"), CommaToDash},
+        {QStringLiteral("DeleteTrackNumber"),
+         [](QString name) { return DeleteTrackNumber(std::move(name), u"."); }},
+        {QStringLiteral("FirstCapital"), FirstCapital},
+        {QStringLiteral("LowerCase"), LowerCase},
+    };
+    return transforms;
+}
+
+// Every rule off and case left alone, changed by `set`.
+RenameOptions With(const std::function<void(RenameOptions&)>& set) {
+    RenameOptions options;
+    options.Check1 = options.Check2 = options.Check6 = Unchecked;
+    set(options);
+    return options;
+}
+
+void ChooseCase(RenameOptions& options, bool* chosen) {
+    options.Option1 = options.Option2 = options.Option3 = options.Option4 = false;
+    *chosen = true;
+}
+
+// Dash spacing exactly as the step-by-step insertion loop describes it, to hold the one-pass
+// implementation against.
+QString SpacesAroundDashesByInsertion(QString name) {
+    for (qsizetype p = 1; p < name.size(); ++p) {
+        if (name[p] == u'-' && name[p - 1] != u' ')
+            name.insert(p, u' ');
+        if (name[p] == u'-' && (p + 1 == name.size() || name[p + 1] != u' '))
+            name.insert(p + 1, u' ');
+    }
+    return name;
+}
+
+QString RandomName(QRandomGenerator& random) {
+    static const QString alphabet = QStringLiteral("aZ_- ,.#@%~01 9ßéÄ-_ ") + QChar(0x2013) +
+                                    QStringLiteral("\U0001F600\U00010428");
+    QString name;
+    const int length = random.bounded(0, 24);
+    while (name.size() < length) {
+        const qsizetype p = random.bounded(alphabet.size());
+        const bool pair = alphabet.at(p).isSurrogate();
+        const qsizetype start = pair && alphabet.at(p).isLowSurrogate() ? p - 1 : p;
+        name += QStringView(alphabet).sliced(start, pair ? 2 : 1);
+    }
+    return name;
+}
+
+} // namespace
+
+class NamesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void transform_data();
+    void transform();
+    void readsAsTrackNumber_data();
+    void readsAsTrackNumber();
+    void removeCharacters_data();
+    void removeCharacters();
+    void replaceText_data();
+    void replaceText();
+    void pipeline_data();
+    void pipeline();
+    void generatedNamesKeepThePromises();
+    void overflowThrowsInsteadOfWrapping();
+};
+
+void NamesTest::transform_data() {
+    QTest::addColumn<QString>("transform");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* tag, const char* transform, const QString& name,
+                        const QString& expected) {
+        QTest::newRow(tag) << QString::fromLatin1(transform) << name << expected;
+    };
+
+    row("underscores: each one a space", "UnderscoresToSpaces", u"a_b_c.mp3"_qs, u"a b c.mp3"_qs);
+    row("underscores: runs kept", "UnderscoresToSpaces", u"__a__.mp3"_qs, u"  a  .mp3"_qs);
+    row("underscores: extension too", "UnderscoresToSpaces", u"a.m_p3"_qs, u"a.m p3"_qs);
+    row("underscores: empty", "UnderscoresToSpaces", QString(), QString());
+
+    row("dashes: bare", "SpacesAroundDashes", u"a-b.mp3"_qs, u"a - b.mp3"_qs);
+    row("dashes: space before", "SpacesAroundDashes", u"a -b.mp3"_qs, u"a - b.mp3"_qs);
+    row("dashes: space after", "SpacesAroundDashes", u"a- b.mp3"_qs, u"a - b.mp3"_qs);
+    row("dashes: runs of spaces kept", "SpacesAroundDashes", u"a  -  b.mp3"_qs, u"a  -  b.mp3"_qs);
+    row("dashes: run of three", "SpacesAroundDashes", u"a---b.mp3"_qs, u"a - - - b.mp3"_qs);
+    row("dashes: near the end", "SpacesAroundDashes", u"1-2-3-4-5.mp3"_qs,
+        u"1 - 2 - 3 - 4 - 5.mp3"_qs);
+    row("dashes: ending the name", "SpacesAroundDashes", u"a-"_qs, u"a - "_qs);
+    row("dashes: second position", "SpacesAroundDashes", u" -a"_qs, u" - a"_qs);
+    row("dashes: leading dash kept", "SpacesAroundDashes", u"-a"_qs, u"-a"_qs);
+    row("dashes: two alone", "SpacesAroundDashes", u"--"_qs, u"- - "_qs);
+    row("dashes: en dash is no dash", "SpacesAroundDashes", u"a\u2013b"_qs, u"a\u2013b"_qs);
+
+    row("proper: after spaces", "MakeProperCase", u"the best of me.mp3"_qs,
+        u"the Best Of Me.mp3"_qs);
+    row("proper: lowers nothing", "MakeProperCase", u"hello wORLD.mp3"_qs, u"hello WORLD.mp3"_qs);
+    row("proper: two spaces", "MakeProperCase", u"a  b.mp3"_qs, u"a  B.mp3"_qs);
+    row("proper: only spaces start words", "MakeProperCase", u"song (live version).mp3"_qs,
+        u"song (live Version).mp3"_qs);
+    row("proper: leading space", "MakeProperCase", u" x.mp3"_qs, u" X.mp3"_qs);
+    row("proper: trailing space", "MakeProperCase", u"a "_qs, u"a "_qs);
+    row("proper: sharp s keeps its length", "MakeProperCase", u"a ß"_qs, u"a ß"_qs);
+
+    row("after dash: spaced", "UpperCaseAfterDash", u"ARTIST - SONG TITLE.MP3"_qs,
+        u"Artist - Song title.mp3"_qs);
+    row("after dash: unspaced", "UpperCaseAfterDash", u"artist-song.mp3"_qs, u"Artist-sOng.mp3"_qs);
+    row("after dash: first dash only", "UpperCaseAfterDash", u"a - b - c.mp3"_qs,
+        u"A - B - c.mp3"_qs);
+    row("after dash: leading dash", "UpperCaseAfterDash", u"-intro.mp3"_qs, u"-iNtro.mp3"_qs);
+    row("after dash: no dash", "UpperCaseAfterDash", u"No Dash Here.MP3"_qs,
+        u"No Dash Here.MP3"_qs);
+    row("after dash: dash at the end", "UpperCaseAfterDash", u"song -"_qs, u"Song -"_qs);
+    row("after dash: one after the dash", "UpperCaseAfterDash", u"ab-c"_qs, u"Ab-c"_qs);
+    row("after dash: beyond ASCII", "UpperCaseAfterDash", u"ÉTÉ - ÄLT"_qs, u"Été - Ält"_qs);
+
+    row("comma: first only", "CommaToDash", u"a,b,c.mp3"_qs, u"a-b,c.mp3"_qs);
+    row("comma: none", "CommaToDash", u"abc.mp3"_qs, u"abc.mp3"_qs);
+
+    row("track: number and dash", "DeleteTrackNumber", u"01 - Song.mp3"_qs, u"Song.mp3"_qs);
+    row("track: number and space", "DeleteTrackNumber", u"01 Song.mp3"_qs, u"Song.mp3"_qs);
+    row("track: two characters only", "DeleteTrackNumber", u"101 Song.mp3"_qs, u"1 Song.mp3"_qs);
+    row("track: dash without number", "DeleteTrackNumber", u"- Intro.mp3"_qs, u"Intro.mp3"_qs);
+    row("track: whole name a number", "DeleteTrackNumber", u"12"_qs, QString());
+    row("track: only the extension left", "DeleteTrackNumber", u"01.mp3"_qs, u".mp3"_qs);
+    row("track: digit and dot", "DeleteTrackNumber", u"1. Intro.mp3"_qs, u"Intro.mp3"_qs);
+    row("track: digit and dash", "DeleteTrackNumber", u"1- Intro.mp3"_qs, u"Intro.mp3"_qs);
+    row("track: one dash only", "DeleteTrackNumber", u"--a"_qs, u"-a"_qs);
+    row("track: letters stay", "DeleteTrackNumber", u"1A Song.mp3"_qs, u"1A Song.mp3"_qs);
+    row("track: single digit stays", "DeleteTrackNumber", u"5"_qs, u"5"_qs);
+
+    row("first capital: raised", "FirstCapital", u"ärger.mp3"_qs, u"Ärger.mp3"_qs);
+    row("first capital: empty", "FirstCapital", QString(), QString());
+    row("lower: extension too", "LowerCase", u"Hello World.MP3"_qs, u"hello world.mp3"_qs);
+}
+
+void NamesTest::transform() {
+    QFETCH(QString, transform);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    QVERIFY(Transforms().contains(transform));
+    QCOMPARE(Transforms().value(transform)(name), expected);
+}
+
+void NamesTest::readsAsTrackNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("decimalSeparator");
+    QTest::addColumn<bool>("expected");
+    const QString dot = u"."_qs;
+    const QString comma = u","_qs;
+    QTest::newRow("two digits") << u"07"_qs << dot << true;
+    QTest::newRow("digit, space") << u"1 "_qs << dot << true;
+    QTest::newRow("space, digit") << u" 1"_qs << dot << true;
+    QTest::newRow("minus, digit") << u"-1"_qs << dot << true;
+    QTest::newRow("digit, plus") << u"1+"_qs << dot << true;
+    QTest::newRow("digit, separator") << u"1."_qs << dot << true;
+    QTest::newRow("separator, digit") << u".5"_qs << dot << true;
+    QTest::newRow("the locale's separator") << u"1,"_qs << comma << true;
+    QTest::newRow("not the locale's separator") << u"1."_qs << comma << false;
+    QTest::newRow("digit, letter") << u"1A"_qs << dot << false;
+    QTest::newRow("underscore, digit") << u"_1"_qs << dot << false;
+    QTest::newRow("bracket, digit") << u"(1"_qs << dot << false;
+    QTest::newRow("currency") << u"$1"_qs << dot << false;
+    QTest::newRow("two spaces") << u"  "_qs << dot << false;
+    QTest::newRow("two signs") << u"+-"_qs << dot << false;
+    QTest::newRow("one digit") << u"5"_qs << dot << false;
+    QTest::newRow("empty") << QString() << dot << false;
+    QTest::newRow("arabic-indic digits") << u"\u0661\u0662"_qs << dot << false;
+}
+
+void NamesTest::readsAsTrackNumber() {
+    QFETCH(QString, text);
+    QFETCH(QString, decimalSeparator);
+    QFETCH(bool, expected);
+    QCOMPARE(ReadsAsTrackNumber(text, decimalSeparator), expected);
+}
+
+void NamesTest::removeCharacters_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("characters");
+    QTest::addColumn<QString>("expected");
+    const QString standard = u"@%&$#~"_qs;
+    QTest::newRow("scattered") << u"a&b$c~d.mp3"_qs << standard << u"abcd.mp3"_qs;
+    QTest::newRow("adjacent repeats") << u"$$$.mp3"_qs << standard << u".mp3"_qs;
+    QTest::newRow("nothing listed") << u"a#b"_qs << QString() << u"a#b"_qs;
+    QTest::newRow("only spaces listed") << u"a #b"_qs << u"   "_qs << u"a #b"_qs;
+    QTest::newRow("outer spaces dropped") << u"a #b.mp3"_qs << u" # "_qs << u"a b.mp3"_qs;
+    QTest::newRow("inner space listed") << u"a b#c%d.mp3"_qs << u"# %"_qs << u"abcd.mp3"_qs;
+    QTest::newRow("case-sensitive") << u"AaA.mp3"_qs << u"a"_qs << u"AA.mp3"_qs;
+    QTest::newRow("the extension's dot") << u"a.b.mp3"_qs << u"."_qs << u"abmp3"_qs;
+    QTest::newRow("listed twice") << u"a##b"_qs << u"##"_qs << u"ab"_qs;
+    QTest::newRow("every character") << u"##"_qs << u"#"_qs << QString();
+    QTest::newRow("an emoji leaves its neighbour whole")
+        << u"a\U0001F600\U0001F601b"_qs << u"\U0001F600"_qs << u"a\U0001F601b"_qs;
+}
+
+void NamesTest::removeCharacters() {
+    QFETCH(QString, name);
+    QFETCH(QString, characters);
+    QFETCH(QString, expected);
+    QCOMPARE(RemoveCharacters(name, characters), expected);
+}
+
+void NamesTest::replaceText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("word") << u"feat x.mp3"_qs << u"feat"_qs << u"ft"_qs << u"ft x.mp3"_qs;
+    QTest::newRow("left to right, no overlap") << u"aaa"_qs << u"aa"_qs << u"b"_qs << u"ba"_qs;
+    QTest::newRow("empty replacement") << u"aXbXc.mp3"_qs << u"X"_qs << QString() << u"abc.mp3"_qs;
+    QTest::newRow("search of a space") << u"a b c.mp3"_qs << u" "_qs << QString() << u"abc.mp3"_qs;
+    QTest::newRow("replacement holds the search")
+        << u"1-2-3.mp3"_qs << u"-"_qs << u" - "_qs << u"1 - 2 - 3.mp3"_qs;
+    QTest::newRow("inserted text not searched") << u"abb"_qs << u"ab"_qs << u"xa"_qs << u"xab"_qs;
+    QTest::newRow("growing to the end")
+        << u"a a a a a.mp3"_qs << u" "_qs << u"___"_qs << u"a___a___a___a___a.mp3"_qs;
+    QTest::newRow("case-sensitive") << u"ABC"_qs << u"b"_qs << u"x"_qs << u"ABC"_qs;
+    QTest::newRow("search longer than name") << u"abc"_qs << u"abcd"_qs << u"z"_qs << u"abc"_qs;
+    QTest::newRow("whole name") << u"abc"_qs << u"abc"_qs << u"z"_qs << u"z"_qs;
+    QTest::newRow("empty search") << u"abc"_qs << QString() << u"z"_qs << u"abc"_qs;
+}
+
+void NamesTest::replaceText() {
+    QFETCH(QString, name);
+    QFETCH(QString, search);
+    QFETCH(QString, replacement);
+    QFETCH(QString, expected);
+    QCOMPARE(ReplaceText(name, search, replacement), expected);
+}
+
+void NamesTest::pipeline_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<RenameOptions>("options");
+    QTest::addColumn<QString>("expected");
+
+    RenameOptions worked;
+    worked.Check3 = Checked;
+    ChooseCase(worked, &worked.Option1);
+    QTest::newRow("worked example")
+        << u"01_-_artist_name_-_song_title.mp3"_qs << worked << u"Artist Name - Song Title.mp3"_qs;
+    QTest::newRow("start values") << u"Artist_-_Song,Live.mp3"_qs << RenameOptions()
+                                  << u"Artist - Song - Live.mp3"_qs;
+    QTest::newRow("all off: only trimmed")
+        << u"  a_b,c-d  "_qs << With([](auto&) {}) << u"a_b,c-d"_qs;
+    QTest::newRow("greyed counts as on")
+        << u"a_b"_qs << With([](auto& o) { o.Check1 = Grayed; }) << u"a b"_qs;
+    QTest::newRow("proper case raises, lowers nothing")
+        << u"hello wORLD.mp3"_qs << With([](auto& o) { ChooseCase(o, &o.Option1); })
+        << u"Hello WORLD.mp3"_qs;
+    QTest::newRow("lower case after the first capital")
+        << u"Hello World.MP3"_qs << With([](auto& o) { ChooseCase(o, &o.Option2); })
+        << u"hello world.mp3"_qs;
+    QTest::newRow("underscores before proper case") << u"the_best_of.mp3"_qs << With([](auto& o) {
+        o.Check1 = Checked;
+        ChooseCase(o, &o.Option1);
+    }) << u"The Best Of.mp3"_qs;
+    QTest::newRow("capital placed before dashes are spaced")
+        << u"artist-song.mp3"_qs << With([](auto& o) {
+               o.Check6 = Checked;
+               ChooseCase(o, &o.Option3);
+           })
+        << u"Artist - sOng.mp3"_qs;
+    QTest::newRow("capital after spaced underscores")
+        << u"artist_-_song.mp3"_qs << With([](auto& o) {
+               o.Check1 = Checked;
+               ChooseCase(o, &o.Option3);
+           })
+        << u"Artist - Song.mp3"_qs;
+    QTest::newRow("removal before replacement") << u"a#b.mp3"_qs << With([](auto& o) {
+        o.Check4 = o.Check5 = Checked;
+        o.Text3 = u"ab"_qs;
+        o.Text4 = u"X"_qs;
+    }) << u"X.mp3"_qs;
+    QTest::newRow("replace needs a search text")
+        << u"a.mp3"_qs << With([](auto& o) { o.Check5 = Checked; }) << u"a.mp3"_qs;
+    QTest::newRow("replace removes every feat.") << u"x feat. y feat..mp3"_qs << With([](auto& o) {
+        o.Check5 = Checked;
+        o.Text3 = u"feat."_qs;
+    }) << u"x  y .mp3"_qs;
+    QTest::newRow("track number after replacement") << u"xx07 Song.mp3"_qs << With([](auto& o) {
+        o.Check3 = o.Check5 = Checked;
+        o.Text3 = u"xx"_qs;
+    }) << u"Song.mp3"_qs;
+    QTest::newRow("a name the rules empty") << u"12"_qs << With([](auto& o) {
+        o.Check3 = Checked;
+        ChooseCase(o, &o.Option1);
+    }) << QString();
+}
+
+void NamesTest::pipeline() {
+    QFETCH(QString, name);
+    QFETCH(RenameOptions, options);
+    QFETCH(QString, expected);
+    QCOMPARE(BuildNewName(name, options), expected);
+}
+
+void NamesTest::generatedNamesKeepThePromises() {
+    QRandomGenerator random(20261206);
+    const QList<Transform> lengthKeeping{UnderscoresToSpaces, MakeProperCase, UpperCaseAfterDash,
+                                         CommaToDash,         FirstCapital,   LowerCase};
+    for (int i = 0; i < 20000; ++i) {
+        const QString name = RandomName(random);
+        for (const Transform transform : lengthKeeping)
+            QCOMPARE(transform(name).size(), name.size());
+
+        const QString spaced = SpacesAroundDashes(name);
+        QCOMPARE(spaced, SpacesAroundDashesByInsertion(name));
+        QCOMPARE(SpacesAroundDashes(spaced), spaced);
+
+        const QString listed = RandomName(random);
+        const QString removed = RemoveCharacters(name, listed);
+        for (const QChar c : TrimmedSpaces(listed))
+            QVERIFY2(!removed.contains(c), qPrintable(name + u" less "_qs + listed));
+
+        RenameOptions options;
+        options.Check1 = int(random.bounded(3));
+        options.Check2 = int(random.bounded(3));
+        options.Check3 = int(random.bounded(3));
+        options.Check4 = int(random.bounded(3));
+        options.Check5 = int(random.bounded(3));
+        options.Check6 = int(random.bounded(3));
+        bool* choices[] = {&options.Option1, &options.Option2, &options.Option3, &options.Option4};
+        ChooseCase(options, choices[random.bounded(4)]);
+        options.Text2 = listed;
+        options.Text3 = RandomName(random).left(2);
+        options.Text4 = RandomName(random);
+        const QString built = BuildNewName(name, options);
+        QVERIFY2(!built.startsWith(u' ') && !built.endsWith(u' '), qPrintable(built));
+    }
+}
+
+void NamesTest::overflowThrowsInsteadOfWrapping() {
+    const QString longest(kMaxNameLength, u'a');
+    RenameOptions everything;
+    everything.Check3 = everything.Check4 = Checked;
+    ChooseCase(everything, &everything.Option1);
+    QCOMPARE(BuildNewName(longest, everything).size(), kMaxNameLength);
+
+    QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(longest + u'a', RenameOptions()));
+    QVERIFY_THROWS_EXCEPTION(NameOverflow, SpacesAroundDashes(QString(20000, u'-')));
+
+    RenameOptions longSearch;
+    longSearch.Check5 = Checked;
+    longSearch.Text3 = QString(40000, u'x');
+    QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(u"song.mp3"_qs, longSearch));
+
+    RenameOptions longList;
+    longList.Check4 = Checked;
+    longList.Text2 = QString(40000, u'x');
+    QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(u"song.mp3"_qs, longList));
+
+    RenameOptions growing;
+    growing.Check5 = Checked;
+    growing.Text3 = u"a"_qs;
+    growing.Text4 = QString(100, u'b');
+    QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(QString(400, u'a'), growing));
+}
+
+QTEST_GUILESS_MAIN(NamesTest)
+#include "names_test.moc"
