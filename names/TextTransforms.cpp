@@ -38,12 +38,13 @@ QString RemoveCharacters(QString name, QStringView characters) {
         return name;
 
     QChar* units = name.data();
+    const qsizetype size = name.size();
     qsizetype kept = 0;
-    for (qsizetype p = 0; p < name.size();) {
-        const qsizetype length = CharacterLength(name, p);
-        if (!IsListed(listed, QStringView(name).sliced(p, length))) {
-            for (qsizetype i = 0; i < length; ++i)
-                units[kept++] = units[p + i];
+    for (qsizetype p = 0; p < size;) {
+        const qsizetype length = units[p].isSurrogate() ? CharacterLength(name, p) : 1;
+        if (!IsListed(listed, QStringView(units + p, length))) {
+            std::copy_n(units + p, length, units + kept);
+            kept += length;
         }
         p += length;
     }
