@@ -1,0 +1,55 @@
+#include "files/BatchRun.h"
+
+#include "files/UndoLog.h"
+#include "names/BuildNewName.h"
+#include "names/NameLimits.h"
+#include "platform/FileOperations.h"
+#include "platform/LogFile.h"
+
+namespace corvane {
+namespace {
+
+// Renames one file and logs it; a rename whose record cannot be written is taken back, so
+// that the log holds exactly the renames that happened.
+FileErrorCode RenameAndLog(const FolderOnHost& folder, const QString& oldName,
+                           const RenameOptions& options, LogFile& log) {
+    // The log has no escape for a double quote.
+    if (oldName.contains(u'"'))
+        return kBadFileName;
+    QString newName;
+    try {
+        newName = BuildNewName(oldName, options);
+    } catch (const NameOverflow&) {
+        return kNameTooLong;
+    }
+    const std::optional<QByteArray> record = FormatUndoRecord({newName, oldName});
+    if (!record)
+        return kBadFileName;
+    if (const FileErrorCode renamed = folder.rename(oldName, newName))
+        return renamed;
+    const FileErrorCode logged = log.write(*record);
+    if (logged != kNoError)
+        folder.rename(newName, oldName);
+    return logged;
+}
+
+} // namespace
+
+BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
+                     const RenameOptions& options, QStringView logPath) {
+    BatchResult result;
+    LogFile log(drives);
+    result.code = log.open(logPath, LogFile::Mode::WriteFromEmpty);
+    const FolderOnHost host(drives, folder);
+    for (qsizetype i = 0; result.code == kNoError && i < names.size(); ++i) {
+        result.code = RenameAndLog(host, names.at(i), options, log);
+        if (result.code == kNoError)
+            ++result.renamed;
+    }
+    const FileErrorCode closed = log.close();
+    if (result.code == kNoError)
+        result.code = closed;
+    return result;
+}
+
+} // namespace corvane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "names/RenameOptions.h"
+#include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace corvane {
+
+struct BatchResult {
+    FileErrorCode code = kNoError; // the failure that stopped the batch, 0 when it completed
+    qsizetype renamed = 0;         // files renamed, each with its record in the log
+};
+
+// Renames every listed file of `folder`, in list order, to the name the rules make of it, and
+// writes one undo record after each rename. The log is emptied first; the batch stops at the
+// first failure, which leaves the files after it untouched.
+BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
+                     const RenameOptions& options, QStringView logPath);
+
+} // namespace corvane

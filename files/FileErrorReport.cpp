@@ -1,0 +1,32 @@
+#include "files/FileErrorReport.h"
+
+namespace corvane {
+
+FileErrorReport ReportFor(FileErrorCode code) {
+    switch (code) {
+    case kNoError:
+        return {};
+    case kFileNotFound:
+        return {QStringLiteral("Can't find file!")};
+    case kFileExists:
+    case kAccessDenied:
+        return {QStringLiteral("Files are read only!")};
+    case kDeviceUnavailable:
+        return {QStringLiteral("Choose proper drive!"), true};
+    case kDiskNotReady:
+    case kPathNotFound:
+        return {QStringLiteral("CD-ROM is not ready!")};
+    case kNameTooLong:
+        return {QStringLiteral("Name is too long!")};
+    case kBadFileName:
+        return {QStringLiteral("Bad file name!")};
+    case kDeviceIoError:
+        return {QStringLiteral("Device I/O error!")};
+    case kDiskFull:
+        return {QStringLiteral("Disk is full!")};
+    default:
+        return {QStringLiteral("Unexpected error %1!").arg(code)};
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/FileErrorCode.h"
+
+#include <QString>
+
+namespace corvane {
+
+// What the window shows for a failure code: a message box titled "Error" unless the message is
+// empty (code 0 only), and for an unavailable drive a return to drive "c:" afterwards.
+struct FileErrorReport {
+    QString message;
+    bool returnToDriveC = false;
+};
+
+FileErrorReport ReportFor(FileErrorCode code);
+
+} // namespace corvane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/FileErrorCode.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace corvane {
+
+// Where the undo log lives, as the program names it.
+inline QString UndoLogPath() {
+    return QStringLiteral("c:\\windows\\razveljavi.txt");
+}
+
+// One rename of a batch: the name the batch gave the file, and the name it had.
+struct UndoRecord {
+    QString newName;
+    QString oldName;
+    bool operator==(const UndoRecord&) const = default;
+};
+
+// `"new","old"` and CR LF, the names unescaped through the name codec; nothing when a name
+// holds a character no byte stands for.
+std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record);
+
+struct UndoLogContents {
+    FileErrorCode code = kNoError; // kLogUnreadable when a record is cut short or malformed
+    QList<UndoRecord> records;     // every whole record before it
+};
+
+UndoLogContents ParseUndoLog(QByteArrayView bytes);
+
+} // namespace corvane

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/FileErrorCode.h"
+#include "platform/SystemCalls.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace corvane {
+
+// One lettered drive and the host folder it stands for.
+struct Drive {
+    QChar letter;    // lower case: 'c'
+    QByteArray root; // host folder; empty for a drive without a medium
+    QString place;   // what the drive list shows beside the letter: "home", "/"
+};
+
+// The lettered drives that stand in for the host file system. "c:" is the home folder, "z:"
+// the file system root, and "c:\windows" the application's state folder.
+class DriveTable {
+public:
+    DriveTable(QList<Drive> drives, QByteArray stateFolder,
+               const SystemCalls& system = SystemCalls::Real());
+
+    // The drives of this machine; creates the state folder when it is missing.
+    static DriveTable FromSystem();
+
+    const QList<Drive>& drives() const { return m_drives; }
+    const SystemCalls& system() const { return *m_system; }
+
+    // 0 when the drive can be used, else kDiskNotReady or kDeviceUnavailable.
+    FileErrorCode readiness(QChar letter) const;
+
+    // The host path of a drive path such as "c:\Music\Album"; nothing when the path names no
+    // drive of the table or holds a part that cannot be a folder name.
+    std::optional<QByteArray> hostPath(QStringView drivePath) const;
+
+private:
+    const Drive* find(QChar letter) const;
+
+    QList<Drive> m_drives;
+    QByteArray m_stateFolder;
+    const SystemCalls* m_system;
+};
+
+} // namespace corvane

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace corvane {
+
+// The code of a failed file or drive operation; 0 for none.
+using FileErrorCode = int;
+
+inline constexpr FileErrorCode kNoError = 0;
+inline constexpr FileErrorCode kNameTooLong = 6;        // a name past the pipeline's limit
+inline constexpr FileErrorCode kBadFileName = 52;       // cannot be a file name
+inline constexpr FileErrorCode kFileNotFound = 53;      // the file to open or rename is missing
+inline constexpr FileErrorCode kDeviceIoError = 57;     // any other device or file system failure
+inline constexpr FileErrorCode kFileExists = 58;        // the new name is taken
+inline constexpr FileErrorCode kDiskFull = 61;          // the disk or quota is full
+inline constexpr FileErrorCode kLogUnreadable = 62;     // a record of the undo log is cut short
+inline constexpr FileErrorCode kDeviceUnavailable = 68; // the drive is unavailable
+inline constexpr FileErrorCode kDiskNotReady = 71;      // no medium in the drive
+inline constexpr FileErrorCode kAccessDenied = 75;      // access to the path or file refused
+inline constexpr FileErrorCode kPathNotFound = 76;      // the folder does not exist
+
+} // namespace corvane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
+
+#include <QStringList>
+#include <QStringView>
+
+namespace corvane {
+
+class FilePattern;
+
+struct FolderListing {
+    FileErrorCode code = kNoError;
+    QStringList names; // in file list order; hidden entries (a leading dot) left out
+};
+
+// The plain files of a folder whose names match the pattern.
+FolderListing ListFiles(const DriveTable& drives, QStringView folder, const FilePattern& pattern);
+
+// The subfolders of a folder.
+FolderListing ListFolders(const DriveTable& drives, QStringView folder);
+
+} // namespace corvane

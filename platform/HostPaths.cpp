@@ -1,0 +1,38 @@
+#include "platform/HostPaths.h"
+
+#include "platform/ErrnoCodes.h"
+
+#include <sys/stat.h>
+
+namespace corvane {
+
+bool IsEntryName(QStringView name) {
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(QChar(0));
+}
+
+QByteArray InFolder(const QByteArray& folder, const QByteArray& name) {
+    return folder.endsWith('/') ? QByteArray(folder + name) : QByteArray(folder + '/' + name);
+}
+
+QByteArray ParentOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.first(slash);
+}
+
+bool IsFolder(const QByteArray& path) {
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+FileErrorCode CodeForFailure(int error, const QByteArray& folder) {
+    return CodeForErrno(error, IsFolder(folder) ? kFileNotFound : kPathNotFound);
+}
+
+FileErrorCode UnmappableCode(const DriveTable& drives, QStringView drivePath) {
+    const FileErrorCode drive =
+        drivePath.isEmpty() ? kDeviceUnavailable : drives.readiness(drivePath.at(0));
+    return drive != kNoError ? drive : kPathNotFound;
+}
+
+} // namespace corvane

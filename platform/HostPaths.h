@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
+
+#include <QByteArray>
+#include <QStringView>
+
+// Small helpers of the file operations, on host paths (bytes).
+
+namespace corvane {
+
+// Whether a name can only mean an entry of its own folder: not empty, "." or "..", and free of
+// "/" and NUL.
+bool IsEntryName(QStringView name);
+
+QByteArray InFolder(const QByteArray& folder, const QByteArray& name);
+QByteArray ParentOf(const QByteArray& path);
+bool IsFolder(const QByteArray& path);
+
+// The code for a failed call's errno on a path in `folder`: a missing entry is a missing file
+// while the folder exists, else a missing path.
+FileErrorCode CodeForFailure(int error, const QByteArray& folder);
+
+// Why a drive path has no host path: the drive's state, else a path that does not exist.
+FileErrorCode UnmappableCode(const DriveTable& drives, QStringView drivePath);
+
+} // namespace corvane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+namespace corvane {
+
+// The one open-file slot through which the undo log is written. Every write goes straight to
+// the operating system; the file is synced to disk once, when the slot is closed. Closing a
+// slot that is not open does nothing.
+class LogFile {
+public:
+    enum class Mode { WriteFromEmpty, Append };
+
+    explicit LogFile(const DriveTable& drives) : m_drives(drives) {}
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    FileErrorCode open(QStringView path, Mode mode);
+
+    // Writes all of `bytes` or, on a failure, none of them.
+    FileErrorCode write(QByteArrayView bytes);
+
+    FileErrorCode close();
+
+private:
+    const DriveTable& m_drives;
+    int m_fd = -1;
+    QByteArray m_folder;
+    off_t m_size = 0;
+};
+
+struct FileContents {
+    FileErrorCode code = kNoError;
+    QByteArray bytes;
+};
+
+// The whole of a file at a drive path.
+FileContents ReadWholeFile(const DriveTable& drives, QStringView path);
+
+} // namespace corvane

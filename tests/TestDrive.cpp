@@ -1,0 +1,85 @@
+#include "TestDrive.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace corvane;
+
+namespace {
+
+QByteArray ReadAll(const QByteArray& path) {
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+TestDrive::TestDrive(const SystemCalls& system, bool withStateFolder)
+    : m_drives({{u'c', QFile::encodeName(m_dir.path()) + "/home", QStringLiteral("home")}},
+               QFile::encodeName(m_dir.path()) + "/state", system) {
+    QDir(m_dir.path()).mkdir(QStringLiteral("home"));
+    if (withStateFolder)
+        QDir(m_dir.path()).mkdir(QStringLiteral("state"));
+}
+
+// Names that are not UTF-8 are beyond QDir, so the folder is emptied by bytes.
+TestDrive::~TestDrive() {
+    ::nftw(
+        QFile::encodeName(m_dir.path()).constData(),
+        [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
+}
+
+QByteArray TestDrive::host(const QByteArray& relative) const {
+    const QByteArray root = m_drives.drives().first().root;
+    return relative.isEmpty() ? root : root + '/' + relative;
+}
+
+void TestDrive::makeFiles(const QByteArrayList& names, const QByteArray& folder) const {
+    ::mkdir(host(folder).constData(), 0755);
+    for (const QByteArray& name : names) {
+        const QByteArray path = host(folder) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, name.constData(), name.size());
+            ::close(fd);
+        }
+    }
+}
+
+QByteArrayList TestDrive::names(const QByteArray& folder) const {
+    QByteArrayList names;
+    if (DIR* dir = ::opendir(host(folder).constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                names.append(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool TestDrive::contentsIntact(const QByteArrayList& originals, const QByteArray& folder) const {
+    QByteArrayList contents;
+    for (const QByteArray& name : names(folder))
+        contents.append(ReadAll(host(folder) + '/' + name));
+    std::sort(contents.begin(), contents.end());
+    QByteArrayList expected = originals;
+    std::sort(expected.begin(), expected.end());
+    return contents == expected;
+}
+
+QByteArray TestDrive::log() const {
+    return ReadAll(QFile::encodeName(m_dir.path()) + "/state/razveljavi.txt");
+}

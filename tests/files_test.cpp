@@ -1,0 +1,298 @@
+#include "FaultySystemCalls.h"
+#include "TestDrive.h"
+#include "files/BatchRun.h"
+#include "files/FileErrorReport.h"
+#include "files/Undo.h"
+#include "files/UndoLog.h"
+#include "platform/FilePattern.h"
+#include "platform/FolderListing.h"
+
+#include <QProcess>
+#include <QTest>
+#include <cerrno>
+
+using namespace corvane;
+
+Q_DECLARE_METATYPE(corvane::UndoRecord)
+
+namespace {
+
+const QString kRoot = QStringLiteral("c:\\");
+
+QStringList Listed(const TestDrive& drive, const QString& folder = kRoot) {
+    return ListFiles(drive.drives(), folder, FilePattern(u"*")).names;
+}
+
+BatchResult Batch(const TestDrive& drive, const RenameOptions& options = {},
+                  const QString& folder = kRoot) {
+    return RunBatch(drive.drives(), folder, Listed(drive, folder), options, UndoLogPath());
+}
+
+UndoResult UndoIn(const TestDrive& drive, const QString& folder = kRoot) {
+    return UndoBatch(drive.drives(), folder, UndoLogPath());
+}
+
+} // namespace
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void batchRenamesAndLogsEveryFile();
+    void batchStopsAtTheFirstFailure_data();
+    void batchStopsAtTheFirstFailure();
+    void batchWithoutItsLogFolderRenamesNothing();
+    void unwritableRecordTakesItsRenameBack();
+    void emptyListWritesAnEmptyLog();
+    void bytesOfAnyNameAreRenamedLoggedAndUndone();
+    void undoRestoresAChainInReverse();
+    void undoWorksInTheBatchFolderOnly();
+    void undoTriesEveryRecordAfterAFailure();
+    void logParsing_data();
+    void logParsing();
+    void reports_data();
+    void reports();
+    void killedBatchLeavesAnHonestLog();
+};
+
+void FilesTest::batchRenamesAndLogsEveryFile() {
+    TestDrive drive;
+    const QByteArrayList originals{"01_-_the_artist_-_a,b.mp3", "Same.mp3", "song.mp3"};
+    drive.makeFiles(originals);
+    RenameOptions options;
+    options.Check3 = Checked;
+    options.Option4 = false;
+    options.Option1 = true;
+
+    QCOMPARE(Batch(drive, options).renamed, 3);
+    QCOMPARE(drive.names(), QByteArrayList({"Same.mp3", "Song.mp3", "The Artist - A - B.mp3"}));
+    QCOMPARE(drive.log(), QByteArray("\"The Artist - A - B.mp3\",\"01_-_the_artist_-_a,b.mp3\"\r\n"
+                                     "\"Same.mp3\",\"Same.mp3\"\r\n"
+                                     "\"Song.mp3\",\"song.mp3\"\r\n"));
+    QCOMPARE(UndoIn(drive).code, kNoError);
+    QCOMPARE(drive.names(), QByteArrayList({"01_-_the_artist_-_a,b.mp3", "Same.mp3", "song.mp3"}));
+    QVERIFY(drive.contentsIntact(originals));
+}
+
+void FilesTest::batchStopsAtTheFirstFailure_data() {
+    QTest::addColumn<QByteArrayList>("files");
+    QTest::addColumn<int>("failRenameAt");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArrayList>("after");
+    const QByteArrayList five{"a_1.mp3", "a_2.mp3", "a_3.mp3", "a_4.mp3", "a_5.mp3"};
+    QTest::newRow("two mapped to one")
+        << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"} << 0 << 0 << kFileExists
+        << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"};
+    QTest::newRow("third of five")
+        << five << 3 << EIO << kDeviceIoError
+        << QByteArrayList{"a 1.mp3", "a 2.mp3", "a_3.mp3", "a_4.mp3", "a_5.mp3"};
+    QTest::newRow("refused") << five << 1 << EACCES << kAccessDenied << five;
+    QTest::newRow("no medium") << five << 2 << ENOMEDIUM << kDiskNotReady
+                               << QByteArrayList{"a 1.mp3", "a_2.mp3", "a_3.mp3", "a_4.mp3",
+                                                 "a_5.mp3"};
+    QTest::newRow("device gone") << five << 1 << ENODEV << kDeviceUnavailable << five;
+    QTest::newRow("a quote in the present name")
+        << QByteArrayList{"a_1.mp3", "a_9\"x\".mp3", "b_3.mp3"} << 0 << 0 << kBadFileName
+        << QByteArrayList{"a 1.mp3", "a_9\"x\".mp3", "b_3.mp3"};
+    QTest::newRow("a name the rules empty") << QByteArrayList{"05_x.mp3", "12"} << 0 << 0
+                                            << kBadFileName << QByteArrayList{"12", "x.mp3"};
+}
+
+void FilesTest::batchStopsAtTheFirstFailure() {
+    QFETCH(QByteArrayList, files);
+    QFETCH(int, failRenameAt);
+    QFETCH(int, error);
+    QFETCH(int, code);
+    QFETCH(QByteArrayList, after);
+    FaultySystemCalls system;
+    system.failRenameAt = failRenameAt;
+    system.renameError = error;
+    TestDrive drive(system);
+    drive.makeFiles(files);
+    RenameOptions options;
+    options.Check3 = Checked;
+
+    const BatchResult result = Batch(drive, options);
+    QCOMPARE(result.code, code);
+    QCOMPARE(drive.names(), after);
+    QVERIFY(drive.contentsIntact(files));
+    // The log holds exactly the renames that happened, and undoes them.
+    QCOMPARE(ParseUndoLog(drive.log()).records.size(), result.renamed);
+    QCOMPARE(UndoIn(drive).code, kNoError);
+    QCOMPARE(drive.names(), files);
+}
+
+void FilesTest::batchWithoutItsLogFolderRenamesNothing() {
+    TestDrive drive(SystemCalls::Real(), false);
+    drive.makeFiles({"a_b.mp3"});
+    QCOMPARE(Batch(drive).code, kPathNotFound);
+    QCOMPARE(drive.names(), QByteArrayList{"a_b.mp3"});
+}
+
+void FilesTest::unwritableRecordTakesItsRenameBack() {
+    FaultySystemCalls system;
+    system.failWriteAt = 2;
+    system.writeError = ENOSPC;
+    TestDrive drive(system);
+    drive.makeFiles({"a_1.mp3", "a_2.mp3", "a_3.mp3"});
+    const BatchResult result = Batch(drive);
+    QCOMPARE(result.code, kDiskFull);
+    QCOMPARE(result.renamed, 1);
+    QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a_2.mp3", "a_3.mp3"}));
+    QCOMPARE(drive.log(), QByteArray("\"a 1.mp3\",\"a_1.mp3\"\r\n"));
+}
+
+void FilesTest::emptyListWritesAnEmptyLog() {
+    TestDrive drive;
+    drive.makeFiles({"a_b.mp3"});
+    QCOMPARE(Batch(drive).code, kNoError);
+    QCOMPARE(RunBatch(drive.drives(), kRoot, {}, {}, UndoLogPath()).code, kNoError);
+    QCOMPARE(drive.log(), QByteArray());
+    QCOMPARE(UndoIn(drive).restored, 0);
+    QCOMPARE(drive.names(), QByteArrayList{"a b.mp3"});
+}
+
+void FilesTest::bytesOfAnyNameAreRenamedLoggedAndUndone() {
+    TestDrive drive;
+    const QByteArrayList originals{"bj\xf6rk_-_j\xf3ga.mp3", "sigur_r\xc3\xb3s.mp3"};
+    drive.makeFiles(originals, "Music");
+    RenameOptions options;
+    options.Option4 = false;
+    options.Option1 = true;
+    QCOMPARE(Batch(drive, options, u"c:\\Music"_qs).code, kNoError);
+    QCOMPARE(drive.names("Music"),
+             QByteArrayList({"Bj\xf6rk - J\xf3ga.mp3", "Sigur R\xc3\xb3s.mp3"}));
+    QCOMPARE(drive.log(), QByteArray("\"Bj\xf6rk - J\xf3ga.mp3\",\"bj\xf6rk_-_j\xf3ga.mp3\"\r\n"
+                                     "\"Sigur R\xc3\xb3s.mp3\",\"sigur_r\xc3\xb3s.mp3\"\r\n"));
+    QCOMPARE(UndoIn(drive, u"c:\\Music"_qs).code, kNoError);
+    QCOMPARE(drive.names("Music"), originals);
+}
+
+void FilesTest::undoRestoresAChainInReverse() {
+    // "ab" gives up its name for "abb" and "a" takes it: undoing first to last would collide.
+    TestDrive drive;
+    drive.makeFiles({"ab.mp3", "a.mp3"});
+    RenameOptions options;
+    options.Check5 = Checked;
+    options.Text3 = u"a"_qs;
+    options.Text4 = u"ab"_qs;
+    const BatchResult batch =
+        RunBatch(drive.drives(), kRoot, {u"ab.mp3"_qs, u"a.mp3"_qs}, options, UndoLogPath());
+    QCOMPARE(batch.code, kNoError);
+    QCOMPARE(drive.names(), QByteArrayList({"ab.mp3", "abb.mp3"}));
+    const UndoResult undo = UndoIn(drive);
+    QCOMPARE(undo.code, kNoError);
+    QCOMPARE(undo.restored, 2);
+    QVERIFY(drive.contentsIntact({"ab.mp3", "a.mp3"}));
+    QCOMPARE(drive.names(), QByteArrayList({"a.mp3", "ab.mp3"}));
+}
+
+void FilesTest::undoWorksInTheBatchFolderOnly() {
+    TestDrive drive;
+    drive.makeFiles({"a_b.mp3"}, "batch");
+    drive.makeFiles({"a b.mp3"}, "other");
+    QCOMPARE(Batch(drive, {}, u"c:\\batch"_qs).code, kNoError);
+    QCOMPARE(UndoIn(drive, u"c:\\batch"_qs).code, kNoError);
+    QCOMPARE(drive.names("batch"), QByteArrayList{"a_b.mp3"});
+    QCOMPARE(drive.names("other"), QByteArrayList{"a b.mp3"});
+}
+
+void FilesTest::undoTriesEveryRecordAfterAFailure() {
+    TestDrive drive;
+    drive.makeFiles({"a_1.mp3", "a_2.mp3", "a_3.mp3"});
+    QCOMPARE(Batch(drive).code, kNoError);
+    ::unlink(drive.host("a 2.mp3").constData());
+    const UndoResult undo = UndoIn(drive);
+    QCOMPARE(undo.code, kFileNotFound);
+    QCOMPARE(undo.restored, 2);
+    QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_3.mp3"}));
+}
+
+void FilesTest::logParsing_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QList<UndoRecord>>("records");
+    const UndoRecord commas{u"a-b,c.mp3"_qs, u"a,b,c.mp3"_qs};
+    QTest::newRow("commas inside fields")
+        << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n") << kNoError << QList{commas};
+    QTest::newRow("no last line end")
+        << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"") << kNoError << QList{commas};
+    QTest::newRow("line end inside a name") << QByteArray("\"a\r\nb\",\"c\"\r\n") << kNoError
+                                            << QList{UndoRecord{u"a\r\nb"_qs, u"c"_qs}};
+    QTest::newRow("cut short") << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n\"x\",\"y")
+                               << kLogUnreadable << QList{commas};
+    QTest::newRow("no quotes") << QByteArray("a,b\r\n") << kLogUnreadable << QList<UndoRecord>();
+    QTest::newRow("empty") << QByteArray() << kNoError << QList<UndoRecord>();
+}
+
+void FilesTest::logParsing() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, code);
+    QFETCH(QList<UndoRecord>, records);
+    const UndoLogContents log = ParseUndoLog(bytes);
+    QCOMPARE(log.code, code);
+    QCOMPARE(log.records, records);
+}
+
+void FilesTest::reports_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("returnToDriveC");
+    QTest::newRow("none") << kNoError << QString() << false;
+    QTest::newRow("53") << 53 << u"Can't find file!"_qs << false;
+    QTest::newRow("58") << 58 << u"Files are read only!"_qs << false;
+    QTest::newRow("75") << 75 << u"Files are read only!"_qs << false;
+    QTest::newRow("68") << 68 << u"Choose proper drive!"_qs << true;
+    QTest::newRow("71") << 71 << u"CD-ROM is not ready!"_qs << false;
+    QTest::newRow("76") << 76 << u"CD-ROM is not ready!"_qs << false;
+    QTest::newRow("6") << 6 << u"Name is too long!"_qs << false;
+    QTest::newRow("52") << 52 << u"Bad file name!"_qs << false;
+    QTest::newRow("57") << 57 << u"Device I/O error!"_qs << false;
+    QTest::newRow("61") << 61 << u"Disk is full!"_qs << false;
+    QTest::newRow("62") << 62 << u"Unexpected error 62!"_qs << false;
+}
+
+void FilesTest::reports() {
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(bool, returnToDriveC);
+    const FileErrorReport report = ReportFor(code);
+    QCOMPARE(report.message, message);
+    QCOMPARE(report.returnToDriveC, returnToDriveC);
+}
+
+void FilesTest::killedBatchLeavesAnHonestLog() {
+    TestDrive drive;
+    QByteArrayList originals;
+    for (int i = 0; i < 5000; ++i)
+        originals.append("track_" + QByteArray::number(i).rightJustified(4, '0') + ".mp3");
+    drive.makeFiles(originals);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationDirPath() + u"/batch_child"_qs,
+                {QFile::decodeName(drive.host()),
+                 QFile::decodeName(drive.host().chopped(5)) + u"/state"_qs});
+    QVERIFY(child.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(drive.log().count('\n') >= 100, 20000);
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    const UndoLogContents log = ParseUndoLog(drive.log());
+    QCOMPARE(log.code, kNoError);
+    QVERIFY(log.records.size() < originals.size());
+    const QByteArrayList names = drive.names();
+    for (const UndoRecord& record : log.records) {
+        QVERIFY(names.contains(record.newName.toUtf8()));
+        QVERIFY(!names.contains(record.oldName.toUtf8()));
+    }
+    const qsizetype renamed = std::count_if(names.begin(), names.end(), [](const QByteArray& name) {
+        return name.startsWith("track ");
+    });
+    QVERIFY(renamed == log.records.size() || renamed == log.records.size() + 1);
+    QCOMPARE(names.size(), originals.size());
+}
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "files_test.moc"

@@ -1,0 +1,225 @@
+#include "FaultySystemCalls.h"
+#include "TestDrive.h"
+#include "platform/FileOperations.h"
+#include "platform/FilePattern.h"
+#include "platform/FolderListing.h"
+#include "platform/NameCodec.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <cerrno>
+
+using namespace corvane;
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void namesSurviveDecodeAndEncode_data();
+    void namesSurviveDecodeAndEncode();
+    void randomBytesSurvive();
+    void textWithoutBytesCannotBeEncoded();
+    void pattern_data();
+    void pattern();
+    void listingIsNaturalAndHidesDotFiles();
+    void drivePaths_data();
+    void drivePaths();
+    void readiness();
+    void renameCodesFromRealFailures_data();
+    void renameCodesFromRealFailures();
+    void renameCodesFromErrno_data();
+    void renameCodesFromErrno();
+    void renameNeverReplaces();
+    void fallbackWithoutNoReplaceNeverReplaces();
+};
+
+void PlatformTest::namesSurviveDecodeAndEncode_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("decoded");
+    QTest::newRow("ascii") << QByteArray("song.mp3") << u"song.mp3"_qs;
+    QTest::newRow("utf-8") << QByteArray("Bj\xc3\xb6rk.mp3") << u"Björk.mp3"_qs;
+    QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_qs;
+    QTest::newRow("latin-1") << QByteArray("Bj\xf6rk.mp3") << u"Bj\xdcf6rk.mp3"_qs;
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << u"\xdcc0\xdcaf"_qs;
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80") << u"\xdced\xdcb2\xdc80"_qs;
+    QTest::newRow("past U+10FFFF")
+        << QByteArray("\xf4\x90\x80\x80") << u"\xdcf4\xdc90\xdc80\xdc80"_qs;
+    QTest::newRow("cut short") << QByteArray("a\xe2\x82") << u"a\xdce2\xdc82"_qs;
+}
+
+void PlatformTest::namesSurviveDecodeAndEncode() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, decoded);
+    QCOMPARE(DecodeName(bytes), decoded);
+    QCOMPARE(EncodeName(decoded), std::optional<QByteArray>(bytes));
+}
+
+void PlatformTest::randomBytesSurvive() {
+    QRandomGenerator random(42);
+    for (int i = 0; i < 5000; ++i) {
+        QByteArray bytes(random.bounded(1, 40), Qt::Uninitialized);
+        for (char& byte : bytes)
+            byte = char(random.bounded(1, 256));
+        QCOMPARE(EncodeName(DecodeName(bytes)), std::optional<QByteArray>(bytes));
+    }
+}
+
+void PlatformTest::textWithoutBytesCannotBeEncoded() {
+    QVERIFY(!EncodeName(u"a\xd83d"_qs));          // a lone high surrogate
+    QVERIFY(!EncodeName(QString(QChar(0xDC20)))); // an escape below the bytes' range
+}
+
+void PlatformTest::pattern_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("extension") << u"*.mp3"_qs << u"song.mp3"_qs << true;
+    QTest::newRow("letter case ignored") << u"*.mp3"_qs << u"SONG.MP3"_qs << true;
+    QTest::newRow("other extension") << u"*.mp3"_qs << u"song.ogg"_qs << false;
+    QTest::newRow("extension must end") << u"*.mp3"_qs << u"song.mp3.part"_qs << false;
+    QTest::newRow("several") << u"*.mp3;*.ogg"_qs << u"song.ogg"_qs << true;
+    QTest::newRow("question mark") << u"0?.mp3"_qs << u"07.mp3"_qs << true;
+    QTest::newRow("question mark is one") << u"0?.mp3"_qs << u"007.mp3"_qs << false;
+    QTest::newRow("star dot star") << u"*.*"_qs << u"README"_qs << true;
+    QTest::newRow("no wildcard") << u"song.mp3"_qs << u"Song.mp3"_qs << true;
+    QTest::newRow("empty lists all") << QString() << u"song.mp3"_qs << true;
+    QTest::newRow("folder part") << u"c:\\music\\*.mp3"_qs << u"song.mp3"_qs << false;
+    QTest::newRow("many stars") << u"*a*a*a*a*b"_qs << QString(60, u'a') << false;
+}
+
+void PlatformTest::pattern() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QCOMPARE(FilePattern(pattern).matches(name), matches);
+}
+
+void PlatformTest::listingIsNaturalAndHidesDotFiles() {
+    TestDrive drive;
+    drive.makeFiles({"10 b.mp3", "2 a.mp3", "B.mp3", "a.mp3", ".hidden.mp3", "x.ogg"});
+    drive.makeFiles({"sub.mp3"}, "sub.mp3");
+    const FolderListing files = ListFiles(drive.drives(), u"c:\\", FilePattern(u"*.mp3"));
+    QCOMPARE(files.code, kNoError);
+    QCOMPARE(files.names, QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
+    QCOMPARE(ListFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
+    QCOMPARE(ListFiles(drive.drives(), u"c:\\missing", FilePattern(u"*")).code, kPathNotFound);
+}
+
+void PlatformTest::drivePaths_data() {
+    QTest::addColumn<QString>("drivePath");
+    QTest::addColumn<QByteArray>("hostSuffix"); // after the temporary folder; empty for none
+    QTest::newRow("drive root") << u"c:\\"_qs << QByteArray("/home");
+    QTest::newRow("bare letter") << u"C:"_qs << QByteArray("/home");
+    QTest::newRow("folders") << u"c:\\Music\\Album"_qs << QByteArray("/home/Music/Album");
+    QTest::newRow("windows is the state")
+        << u"c:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
+    QTest::newRow("windows deeper stays") << u"c:\\a\\windows"_qs << QByteArray("/home/a/windows");
+    QTest::newRow("no such drive") << u"q:\\x"_qs << QByteArray();
+    QTest::newRow("climbing out") << u"c:\\..\\x"_qs << QByteArray();
+    QTest::newRow("no drive") << u"Music"_qs << QByteArray();
+}
+
+void PlatformTest::drivePaths() {
+    QFETCH(QString, drivePath);
+    QFETCH(QByteArray, hostSuffix);
+    TestDrive drive;
+    const QByteArray base = drive.host().chopped(5);
+    const std::optional<QByteArray> host = drive.drives().hostPath(drivePath);
+    QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
+}
+
+void PlatformTest::readiness() {
+    QTemporaryDir removable;
+    const DriveTable drives({{u'c', QFile::encodeName(removable.path()), u"home"_qs},
+                             {u'd', QByteArray(), u"/dev/sr0"_qs},
+                             {u'e', "/media/gone-for-good", u"/media/gone-for-good"_qs}},
+                            QByteArray("/nowhere"));
+    QCOMPARE(drives.readiness(u'c'), kNoError);
+    QCOMPARE(drives.readiness(u'D'), kDiskNotReady);
+    QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
+    QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
+    QCOMPARE(RenameInFolder(drives, u"d:\\", u"a", u"b"), kDiskNotReady);
+}
+
+void PlatformTest::renameCodesFromRealFailures_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("oldName");
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<int>("code");
+    QTest::newRow("renamed") << u"c:\\"_qs << u"a.mp3"_qs << u"A b.mp3"_qs << kNoError;
+    QTest::newRow("same name") << u"c:\\"_qs << u"a.mp3"_qs << u"a.mp3"_qs << kNoError;
+    QTest::newRow("missing file") << u"c:\\"_qs << u"gone.mp3"_qs << u"x.mp3"_qs << kFileNotFound;
+    QTest::newRow("taken name") << u"c:\\"_qs << u"a.mp3"_qs << u"b.mp3"_qs << kFileExists;
+    QTest::newRow("missing folder")
+        << u"c:\\nowhere"_qs << u"a.mp3"_qs << u"x.mp3"_qs << kPathNotFound;
+    QTest::newRow("empty") << u"c:\\"_qs << u"a.mp3"_qs << QString() << kBadFileName;
+    QTest::newRow("dot dot") << u"c:\\"_qs << u"a.mp3"_qs << u".."_qs << kBadFileName;
+    QTest::newRow("slash") << u"c:\\"_qs << u"a.mp3"_qs << u"x/a.mp3"_qs << kBadFileName;
+    QTest::newRow("backslash") << u"c:\\"_qs << u"a.mp3"_qs << u"x\\a.mp3"_qs << kBadFileName;
+    QTest::newRow("quote") << u"c:\\"_qs << u"a.mp3"_qs << u"\"a\".mp3"_qs << kBadFileName;
+    QTest::newRow("past the name limit")
+        << u"c:\\"_qs << u"a.mp3"_qs << QString(256, u'x') << kBadFileName;
+    QTest::newRow("old name climbing out")
+        << u"c:\\"_qs << u"../a.mp3"_qs << u"x.mp3"_qs << kBadFileName;
+}
+
+void PlatformTest::renameCodesFromRealFailures() {
+    QFETCH(QString, folder);
+    QFETCH(QString, oldName);
+    QFETCH(QString, newName);
+    QFETCH(int, code);
+    TestDrive drive;
+    drive.makeFiles({"a.mp3", "b.mp3"});
+    QCOMPARE(RenameInFolder(drive.drives(), folder, oldName, newName), code);
+    QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3"}));
+}
+
+void PlatformTest::renameCodesFromErrno_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("code");
+    QTest::newRow("EACCES") << EACCES << kAccessDenied;
+    QTest::newRow("EROFS") << EROFS << kAccessDenied;
+    QTest::newRow("ENOMEDIUM") << ENOMEDIUM << kDiskNotReady;
+    QTest::newRow("ENODEV") << ENODEV << kDeviceUnavailable;
+    QTest::newRow("ENOSPC") << ENOSPC << kDiskFull;
+    QTest::newRow("EDQUOT") << EDQUOT << kDiskFull;
+    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << kBadFileName;
+    QTest::newRow("EIO") << EIO << kDeviceIoError;
+}
+
+void PlatformTest::renameCodesFromErrno() {
+    QFETCH(int, error);
+    QFETCH(int, code);
+    FaultySystemCalls system;
+    system.failRenameAt = 1;
+    system.renameError = error;
+    TestDrive drive(system);
+    drive.makeFiles({"a.mp3"});
+    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"b.mp3"), code);
+    QCOMPARE(drive.names(), QByteArrayList{"a.mp3"});
+}
+
+void PlatformTest::renameNeverReplaces() {
+    TestDrive drive;
+    drive.makeFiles({"a.mp3", "A.mp3"});
+    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"A.mp3"), kFileExists);
+    QVERIFY(drive.contentsIntact({"a.mp3", "A.mp3"}));
+}
+
+void PlatformTest::fallbackWithoutNoReplaceNeverReplaces() {
+    // A volume that refuses the no-replace flag: every rename goes through link and unlink.
+    FaultySystemCalls system;
+    system.failRenameAt = 1;
+    system.renameError = EINVAL;
+    TestDrive drive(system);
+    drive.makeFiles({"a.mp3", "b.mp3"});
+    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"b.mp3"), kFileExists);
+    QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3"}));
+
+    system.failRenameAt = 2;
+    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"c.mp3"), kNoError);
+    QCOMPARE(drive.names(), QByteArrayList({"b.mp3", "c.mp3"}));
+}
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "platform_test.moc"
