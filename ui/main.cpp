@@ -1,9 +1,20 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "platform/DriveTable.h"
+#include "ui/Dialogs.h"
+#include "ui/Form1.h"
+#include "ui/InterfaceFont.h"
+
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QTextStream(stderr) << "Corvane: the main window is not there yet; only the name rules "
-                           "and their tests are built so far.\n";
-    return 0;
+    Q_INIT_RESOURCE(corvane);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral("1.10"));
+    QApplication::setFont(corvane::InterfaceFont());
+
+    const corvane::DriveTable drives = corvane::DriveTable::FromSystem();
+    corvane::Dialogs dialogs;
+    corvane::Form1 window(drives, dialogs);
+    window.show();
+    return QApplication::exec();
 }

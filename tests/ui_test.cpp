@@ -1,0 +1,320 @@
+#include "TestDrive.h"
+#include "ui/Dialogs.h"
+#include "ui/Form1.h"
+#include "ui/InterfaceFont.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+using namespace corvane;
+
+namespace {
+
+// Answers the input box from a script and keeps every message shown.
+class ScriptedDialogs : public Dialogs {
+public:
+    QString answer;
+    QStringList messages;
+
+    void showMessage(QWidget*, const QString& title, const QString& text) override {
+        messages.append(title + u": "_qs + text);
+    }
+    QString askText(QWidget*, const QString&, const QString&, const QString&) override {
+        return answer;
+    }
+};
+
+// A main window on its own temporary drive.
+struct Window {
+    explicit Window(const QByteArrayList& files = {}, const DriveTable* drives = nullptr,
+                    const std::function<void(const TestDrive&)>& prepare = {}) {
+        drive.makeFiles(files);
+        if (prepare)
+            prepare(drive);
+        form = std::make_unique<Form1>(drives ? *drives : drive.drives(), dialogs);
+        form->show();
+    }
+
+    template <typename T> T* get(const char* name) const {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+    QStringList listed() const {
+        QStringList names;
+        const auto* list = get<QListWidget>("File1");
+        for (int i = 0; i < list->count(); ++i)
+            names.append(list->item(i)->text());
+        return names;
+    }
+    void click(const char* button) const {
+        QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton);
+    }
+    void doubleClickFirstFile() const {
+        auto* list = get<QListWidget>("File1");
+        const QPoint centre = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    TestDrive drive;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace
+
+class UiTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void startsInTheDesignedState();
+    void everyCaptionFits();
+    void batchFromTheButtonThenUndo();
+    void stoppedBatchCanBeUndoneWhereItRan();
+    void replaceFieldTicksReplace();
+    void patternFiltersAtOnce();
+    void handRename_data();
+    void handRename();
+    void previewShowsTheNewName();
+    void clipboardHoldsTheNamesCutAtTheirFirstDot();
+    void unavailableDrivesAreReported();
+    void aboutOpensOnceAndReopensCentred();
+    void exitRemovesTheLog();
+};
+
+void UiTest::initTestCase() {
+    Q_INIT_RESOURCE(corvane);
+    QApplication::setFont(InterfaceFont());
+}
+
+void UiTest::startsInTheDesignedState() {
+    Window window({"b.mp3", "a.MP3", "c.ogg"});
+    QCOMPARE(window.listed(), QStringList({u"a.MP3"_qs, u"b.mp3"_qs}));
+    QCOMPARE(window.get<QComboBox>("Drive1")->currentText(), u"c: [home]"_qs);
+    QVERIFY(window.get<QRadioButton>("Option4")->isChecked());
+    for (const char* box : {"Check1", "Check2", "Check6"})
+        QVERIFY2(window.get<QCheckBox>(box)->isChecked(), box);
+    for (const char* box : {"Check3", "Check4", "Check5"})
+        QVERIFY2(!window.get<QCheckBox>(box)->isChecked(), box);
+    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(window.get<QLineEdit>("Text2")->text(), u"@%&$#~"_qs);
+    QCOMPARE(window.form->centralWidget()->size(), QSize(463, 480));
+    QCOMPARE(window.form->windowTitle(), u"Corvane"_qs);
+    QVERIFY(window.drive.names("../state").contains("razveljavi.txt"));
+    QCOMPARE(window.drive.log(), QByteArray());
+
+    // Tab order follows the design, from the drive list to Exit.
+    QStringList order;
+    for (QWidget* w = window.get<QWidget>("Drive1"); order.size() < 21; w = w->nextInFocusChain()) {
+        if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus)
+            order.append(w->objectName());
+    }
+    QCOMPARE(order.join(u' '), u"Drive1 Dir1 Text1 File1 Option4 Option1 Option3 Option2 Check1 "
+                               "Check2 Check6 Check3 Check4 Text2 Check5 Text3 Text4 Command1 "
+                               "Command4 Command3 Command2"_qs);
+}
+
+void UiTest::everyCaptionFits() {
+    Window window;
+    const QList<QAbstractButton*> buttons = window.form->findChildren<QAbstractButton*>();
+    QVERIFY(buttons.size() >= 14);
+    for (const QAbstractButton* button : buttons) {
+        if (button->text().isEmpty())
+            continue;
+        QVERIFY2(button->sizeHint().width() <= button->width() ||
+                     qobject_cast<const QPushButton*>(button),
+                 qPrintable(button->text()));
+        QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
+                 qPrintable(button->text()));
+    }
+    const QLabel* with = window.get<QLabel>("Label1");
+    QVERIFY(with->fontMetrics().horizontalAdvance(with->text()) <= with->width());
+}
+
+void UiTest::batchFromTheButtonThenUndo() {
+    Window window({"01_-_a_b.mp3", "x,y.mp3"});
+    window.click("Command1");
+    QCOMPARE(window.listed(), QStringList({u"01 - a b.mp3"_qs, u"x - y.mp3"_qs}));
+    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(window.drive.log(),
+             QByteArray("\"01 - a b.mp3\",\"01_-_a_b.mp3\"\r\n\"x - y.mp3\",\"x,y.mp3\"\r\n"));
+    window.click("Command3");
+    QCOMPARE(window.listed(), QStringList({u"01_-_a_b.mp3"_qs, u"x,y.mp3"_qs}));
+    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+    QVERIFY(window.dialogs.messages.isEmpty());
+}
+
+void UiTest::stoppedBatchCanBeUndoneWhereItRan() {
+    Window window({}, nullptr, [](const TestDrive& drive) {
+        drive.makeFiles({"a b.mp3", "a_b.mp3", "a_c.mp3"}, "batch");
+        drive.makeFiles({"a c.mp3"}, "other");
+    });
+    auto* folders = window.get<QListWidget>("Dir1");
+    const auto open = [&](const QString& name) {
+        const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        Q_EMIT folders->itemActivated(found.first());
+    };
+    open(u"batch"_qs);
+    window.click("Command1");
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+    QCOMPARE(window.listed(), QStringList({u"a b.mp3"_qs, u"a_b.mp3"_qs, u"a_c.mp3"_qs}));
+
+    // "a b.mp3" was renamed onto itself before the collision, so Undo is there to press.
+    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+    open(u"c:\\"_qs);
+    open(u"other"_qs);
+    window.click("Command3");
+    QCOMPARE(window.listed(), QStringList{u"a c.mp3"_qs});
+    QCOMPARE(window.drive.names("batch"), QByteArrayList({"a b.mp3", "a_b.mp3", "a_c.mp3"}));
+    QCOMPARE(window.dialogs.messages.size(), 1);
+}
+
+void UiTest::replaceFieldTicksReplace() {
+    Window window;
+    auto* text3 = window.get<QLineEdit>("Text3");
+    auto* check5 = window.get<QCheckBox>("Check5");
+    QTest::keyClicks(text3, u"x"_qs);
+    QVERIFY(check5->isChecked());
+    QTest::keyClick(text3, Qt::Key_Backspace);
+    QVERIFY(!check5->isChecked());
+    QTest::keyClick(text3, Qt::Key_Space);
+    QVERIFY(check5->isChecked());
+    QTest::mouseClick(check5, Qt::LeftButton);
+    QVERIFY(!check5->isChecked());
+    QTest::keyClicks(text3, u"y"_qs);
+    QVERIFY(check5->isChecked());
+}
+
+void UiTest::patternFiltersAtOnce() {
+    Window window({"a.mp3", "b.ogg", "c.OGG"});
+    auto* pattern = window.get<QLineEdit>("Text1");
+    pattern->selectAll();
+    QTest::keyClicks(pattern, u"*.og"_qs);
+    QCOMPARE(window.listed(), QStringList());
+    QTest::keyClicks(pattern, u"g"_qs);
+    QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
+    pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
+    QCOMPARE(window.listed(), QStringList());
+}
+
+void UiTest::handRename_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("OK") << u"new name.mp3"_qs << QStringList{u"b.mp3"_qs, u"new name.mp3"_qs}
+                        << QStringList();
+    QTest::newRow("Cancel") << QString() << QStringList{u"a.mp3"_qs, u"b.mp3"_qs} << QStringList();
+    QTest::newRow("unchanged") << u"a.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                               << QStringList();
+    QTest::newRow("case only") << u"A.mp3"_qs << QStringList{u"A.mp3"_qs, u"b.mp3"_qs}
+                               << QStringList();
+    QTest::newRow("taken") << u"b.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                           << QStringList{u"Error: Files are read only!"_qs};
+    QTest::newRow("not a name") << u"x/y.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                                << QStringList{u"Error: Bad file name!"_qs};
+}
+
+void UiTest::handRename() {
+    QFETCH(QString, answer);
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, messages);
+    Window window({"a.mp3", "b.mp3"});
+    window.dialogs.answer = answer;
+    window.doubleClickFirstFile();
+    QCOMPARE(window.listed(), listed);
+    QCOMPARE(window.dialogs.messages, messages);
+    QCOMPARE(window.drive.log(), QByteArray());
+}
+
+void UiTest::previewShowsTheNewName() {
+    Window window({"01_-_a,b.mp3"});
+    window.get<QRadioButton>("Option1")->click();
+    auto* list = window.get<QListWidget>("File1");
+    const QPoint centre = list->visualItemRect(list->item(0)).center();
+    QHelpEvent hover(QEvent::ToolTip, centre, list->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(list->viewport(), &hover);
+    QCOMPARE(list->item(0)->toolTip(), u"01 - A - B.mp3"_qs);
+    QCOMPARE(window.listed(), QStringList{u"01_-_a,b.mp3"_qs});
+}
+
+void UiTest::clipboardHoldsTheNamesCutAtTheirFirstDot() {
+    Window window({"01. Intro.mp3", ".mp3", "Song.mp3"});
+    window.get<QLineEdit>("Text1")->setText(u"*"_qs);
+    window.drive.makeFiles({"README"});
+    window.get<QListWidget>("File1")->clear();
+    window.get<QLineEdit>("Text1")->setText(u"*.*"_qs);
+    window.click("Command4");
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nREADME\r\nSong\r\n"_qs);
+}
+
+void UiTest::unavailableDrivesAreReported() {
+    TestDrive home;
+    home.makeFiles({"a.mp3"});
+    const DriveTable drives({home.drives().drives().first(),
+                             {u'd', QByteArray(), u"/dev/sr0"_qs},
+                             {u'e', "/media/unplugged", u"/media/unplugged"_qs}},
+                            "/nowhere");
+    Window window({}, &drives);
+    auto* driveList = window.get<QComboBox>("Drive1");
+    driveList->setCurrentIndex(1);
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: CD-ROM is not ready!"_qs});
+    QCOMPARE(driveList->currentIndex(), 1);
+    QCOMPARE(window.listed(), QStringList{u"a.mp3"_qs});
+
+    driveList->setCurrentIndex(2);
+    QCOMPARE(window.dialogs.messages.last(), u"Error: Choose proper drive!"_qs);
+    QCOMPARE(driveList->currentIndex(), 0);
+    QCOMPARE(window.get<QListWidget>("Dir1")->currentItem()->text(), u"c:\\"_qs);
+    QCOMPARE(window.dialogs.messages.size(), 2);
+}
+
+void UiTest::aboutOpensOnceAndReopensCentred() {
+    Window window;
+    const auto aboutWindows = [] {
+        QList<QWidget*> found;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->windowTitle() == u"About"_qs)
+                found.append(top);
+        }
+        return found;
+    };
+    QAction* about = window.form->findChild<QAction*>(u"menAbout"_qs);
+    about->trigger();
+    about->trigger();
+    QCOMPARE(aboutWindows().size(), 1);
+    QWidget* first = aboutWindows().first();
+    const QPoint centred = first->pos();
+    QCOMPARE(first->findChild<QLabel*>(u"Label1"_qs)->text(), u"Corvane"_qs);
+    QVERIFY(first->findChild<QPushButton*>(u"Command1"_qs)->hasFocus() ||
+            QApplication::focusWidget() == nullptr);
+    first->move(centred + QPoint(40, 30));
+    QTest::mouseClick(first->findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
+    QTRY_COMPARE(aboutWindows().size(), 0);
+    about->trigger();
+    QCOMPARE(aboutWindows().size(), 1);
+    QCOMPARE(aboutWindows().first()->pos(), centred);
+}
+
+void UiTest::exitRemovesTheLog() {
+    Window window({"a_b.mp3"});
+    window.click("Command1");
+    QVERIFY(!window.drive.log().isEmpty());
+    window.click("Command2");
+    QVERIFY(!window.drive.names("../state").contains("razveljavi.txt"));
+    QVERIFY(!window.form->isVisible());
+    window.click("Command2");
+}
+
+QTEST_MAIN(UiTest)
+#include "ui_test.moc"

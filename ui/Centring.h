@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+namespace corvane {
+
+// Puts a window's outer frame in the middle of its screen, in single-precision arithmetic and
+// without clamping: a window larger than the screen gets a negative position.
+void CentreOnScreen(QWidget* window);
+
+} // namespace corvane

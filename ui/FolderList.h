@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+
+#include <QListWidget>
+
+namespace corvane {
+
+// The folder list: the folders from the drive's root down to the current one, open and
+// indented, then the current folder's subfolders. A double-click or Enter opens one.
+class FolderList : public QListWidget {
+    Q_OBJECT
+
+public:
+    FolderList(const DriveTable& drives, QWidget* parent);
+
+    // A drive path such as "c:\Music"; a drive's root ends in "\".
+    const QString& path() const { return m_path; }
+    // Emits pathChanged before it returns when the path changes.
+    void setPath(const QString& path);
+
+Q_SIGNALS:
+    void pathChanged();
+
+private:
+    void showPath();
+
+    const DriveTable& m_drives;
+    QString m_path;
+};
+
+} // namespace corvane

@@ -1,0 +1,212 @@
+#include "ui/Form1.h"
+
+#include "files/BatchRun.h"
+#include "files/ClipboardText.h"
+#include "files/FileErrorReport.h"
+#include "files/HandRename.h"
+#include "files/Undo.h"
+#include "files/UndoLog.h"
+#include "names/BuildNewName.h"
+#include "names/NameLimits.h"
+#include "platform/FileOperations.h"
+#include "platform/LogFile.h"
+#include "ui/Centring.h"
+#include "ui/Dialogs.h"
+#include "ui/DriveList.h"
+#include "ui/FileList.h"
+#include "ui/FolderList.h"
+#include "ui/Form4.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace corvane {
+namespace {
+
+// A wait cursor for as long as a batch or an Undo runs.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// A ticked box is 1 and a greyed one 2, as the rules read them.
+int CheckValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return Checked;
+    case Qt::PartiallyChecked:
+        return Grayed;
+    default:
+        return Unchecked;
+    }
+}
+
+} // namespace
+
+Form1::Form1(const DriveTable& drives, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs) {
+    setWindowTitle(QStringLiteral("Corvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
+    createControls();
+    connectHandlers();
+    setFixedSize(sizeHint());
+    Form_Load();
+}
+
+Form1::~Form1() {
+    delete m_about;
+}
+
+void Form1::connectHandlers() {
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(File1, &FileList::itemDoubleClicked, this, &Form1::File1_DblClick);
+    connect(Drive1, &DriveList::driveChanged, this, &Form1::Drive1_Change);
+    connect(Dir1, &FolderList::pathChanged, this, &Form1::Dir1_Change);
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    for (QCheckBox* box : {Check1, Check2, Check3, Check4, Check5, Check6})
+        connect(box, &QCheckBox::clicked, this, &Form1::Option_Click);
+    for (QRadioButton* option : {Option1, Option2, Option3, Option4})
+        connect(option, &QRadioButton::clicked, this, &Form1::Option_Click);
+    connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
+    File1->setPreview([this](const QString& name) {
+        try {
+            return BuildNewName(name, currentOptions());
+        } catch (const NameOverflow&) {
+            return QString();
+        }
+    });
+}
+
+void Form1::Form_Load() {
+    Drive1->setDrive(u'c');
+    Dir1->setPath(QStringLiteral("c:\\"));
+    stevec = 0;
+    Command3->setEnabled(false);
+    File1->setPattern(Text1->text());
+    CentreOnScreen(this);
+    // Creates the log, empty, when it is missing; a log that cannot be made is no failure here.
+    LogFile log(m_drives);
+    log.open(UndoLogPath(), LogFile::Mode::Append);
+}
+
+RenameOptions Form1::currentOptions() const {
+    RenameOptions options;
+    options.Check1 = CheckValue(Check1);
+    options.Check2 = CheckValue(Check2);
+    options.Check3 = CheckValue(Check3);
+    options.Check4 = CheckValue(Check4);
+    options.Check5 = CheckValue(Check5);
+    options.Check6 = CheckValue(Check6);
+    options.Option1 = Option1->isChecked();
+    options.Option2 = Option2->isChecked();
+    options.Option3 = Option3->isChecked();
+    options.Option4 = Option4->isChecked();
+    options.Text2 = Text2->text();
+    options.Text3 = Text3->text();
+    options.Text4 = Text4->text();
+    return options;
+}
+
+void Form1::Command1_Click() {
+    stevec = -1;
+    BatchResult result;
+    {
+        const WaitCursor wait;
+        result = RunBatch(m_drives, Dir1->path(), File1->names(), currentOptions(), UndoLogPath());
+    }
+    // A stopped batch can be undone too: the log holds exactly the renames it made.
+    if (result.code == kNoError || result.renamed > 0) {
+        Command3->setEnabled(true);
+        m_batchFolder = Dir1->path();
+    }
+    ShowFileError(result.code);
+    File1->refresh();
+}
+
+void Form1::Command3_Click() {
+    if (stevec == -1) {
+        UndoResult result;
+        {
+            const WaitCursor wait;
+            result = UndoBatch(m_drives, m_batchFolder, UndoLogPath());
+        }
+        ShowFileError(result.code);
+    }
+    Command3->setEnabled(false);
+    File1->refresh();
+}
+
+void Form1::Command2_Click() {
+    // A log already gone is no failure.
+    DeleteFile(m_drives, UndoLogPath());
+    close();
+}
+
+void Form1::Command4_Click() {
+    QGuiApplication::clipboard()->setText(ClipboardText(File1->names()));
+}
+
+void Form1::File1_DblClick() {
+    if (const QListWidgetItem* item = File1->currentItem()) {
+        const QString present = item->text();
+        const QString answer =
+            m_dialogs.askText(this, QStringLiteral("Rename"), QStringLiteral("New name?"), present);
+        ShowFileError(RenameByHand(m_drives, Dir1->path(), present, answer));
+    }
+    File1->refresh();
+}
+
+void Form1::Drive1_Change() {
+    const QChar drive = Drive1->drive();
+    const FileErrorCode code = m_drives.readiness(drive);
+    if (code == kNoError)
+        Dir1->setPath(drive + QStringLiteral(":\\"));
+    ShowFileError(code);
+}
+
+void Form1::Dir1_Change() {
+    File1->setFolder(Dir1->path());
+}
+
+void Form1::Text1_Change() {
+    File1->setPattern(Text1->text());
+}
+
+void Form1::Text3_Change() {
+    Check5->setChecked(!Text3->text().isEmpty());
+    update();
+}
+
+void Form1::Option_Click() {
+    update();
+}
+
+void Form1::menAbout_Click() {
+    // A closed About window is already on its way out: load a new one, centred anew.
+    if (!m_about || m_about->isHidden())
+        m_about = new Form4();
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void Form1::ShowFileError(FileErrorCode code) {
+    const FileErrorReport report = ReportFor(code);
+    if (!report.message.isEmpty())
+        m_dialogs.showMessage(this, QStringLiteral("Error"), report.message);
+    if (report.returnToDriveC)
+        Drive1->setDrive(u'c');
+}
+
+} // namespace corvane

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "names/RenameOptions.h"
+#include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace corvane {
+
+class Dialogs;
+class DriveList;
+class FileList;
+class FolderList;
+class Form4;
+
+// The main window: folder browser, rename options and the actions on the listed files.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    Form1(const DriveTable& drives, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~Form1() override;
+
+private Q_SLOTS:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void File1_DblClick();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Text1_Change();
+    void Text3_Change();
+    void Option_Click();
+    void menAbout_Click();
+
+private:
+    void createControls();
+    void connectHandlers();
+    void Form_Load();
+    void ShowFileError(FileErrorCode code);
+    RenameOptions currentOptions() const;
+
+    const DriveTable& m_drives;
+    Dialogs& m_dialogs;
+
+    // Undo flag: -1 once a batch has begun.
+    qint16 stevec = 0;
+    // The folder the undo log's names belong to: where the last batch ran.
+    QString m_batchFolder;
+
+    DriveList* Drive1 = nullptr;
+    FolderList* Dir1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    FileList* File1 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check6 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QMenu* menPomoc = nullptr;
+    QAction* menAbout = nullptr;
+    QPointer<Form4> m_about;
+};
+
+} // namespace corvane
