@@ -240,16 +240,10 @@ void FilesTest::reports_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("returnToDriveC");
     QTest::newRow("none") << kNoError << QString() << false;
-    QTest::newRow("53") << 53 << u"Can't find file!"_qs << false;
     QTest::newRow("58") << 58 << u"Files are read only!"_qs << false;
     QTest::newRow("75") << 75 << u"Files are read only!"_qs << false;
     QTest::newRow("68") << 68 << u"Choose proper drive!"_qs << true;
-    QTest::newRow("71") << 71 << u"CD-ROM is not ready!"_qs << false;
     QTest::newRow("76") << 76 << u"CD-ROM is not ready!"_qs << false;
-    QTest::newRow("6") << 6 << u"Name is too long!"_qs << false;
-    QTest::newRow("52") << 52 << u"Bad file name!"_qs << false;
-    QTest::newRow("57") << 57 << u"Device I/O error!"_qs << false;
-    QTest::newRow("61") << 61 << u"Disk is full!"_qs << false;
     QTest::newRow("62") << 62 << u"Unexpected error 62!"_qs << false;
 }
 

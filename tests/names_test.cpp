@@ -102,18 +102,10 @@ void NamesTest::transform_data() {
 
     row("underscores: each one a space", "UnderscoresToSpaces", u"a_b_c.mp3"_qs, u"a b c.mp3"_qs);
     row("underscores: runs kept", "UnderscoresToSpaces", u"__a__.mp3"_qs, u"  a  .mp3"_qs);
-    row("underscores: extension too", "UnderscoresToSpaces", u"a.m_p3"_qs, u"a.m p3"_qs);
-    row("underscores: empty", "UnderscoresToSpaces", QString(), QString());
 
-    row("dashes: bare", "SpacesAroundDashes", u"a-b.mp3"_qs, u"a - b.mp3"_qs);
     row("dashes: space before", "SpacesAroundDashes", u"a -b.mp3"_qs, u"a - b.mp3"_qs);
-    row("dashes: space after", "SpacesAroundDashes", u"a- b.mp3"_qs, u"a - b.mp3"_qs);
-    row("dashes: runs of spaces kept", "SpacesAroundDashes", u"a  -  b.mp3"_qs, u"a  -  b.mp3"_qs);
     row("dashes: run of three", "SpacesAroundDashes", u"a---b.mp3"_qs, u"a - - - b.mp3"_qs);
-    row("dashes: near the end", "SpacesAroundDashes", u"1-2-3-4-5.mp3"_qs,
-        u"1 - 2 - 3 - 4 - 5.mp3"_qs);
     row("dashes: ending the name", "SpacesAroundDashes", u"a-"_qs, u"a - "_qs);
-    row("dashes: second position", "SpacesAroundDashes", u" -a"_qs, u" - a"_qs);
     row("dashes: leading dash kept", "SpacesAroundDashes", u"-a"_qs, u"-a"_qs);
     row("dashes: two alone", "SpacesAroundDashes", u"--"_qs, u"- - "_qs);
     row("dashes: en dash is no dash", "SpacesAroundDashes", u"a\u2013b"_qs, u"a\u2013b"_qs);
@@ -122,10 +114,6 @@ void NamesTest::transform_data() {
         u"the Best Of Me.mp3"_qs);
     row("proper: lowers nothing", "MakeProperCase", u"hello wORLD.mp3"_qs, u"hello WORLD.mp3"_qs);
     row("proper: two spaces", "MakeProperCase", u"a  b.mp3"_qs, u"a  B.mp3"_qs);
-    row("proper: only spaces start words", "MakeProperCase", u"song (live version).mp3"_qs,
-        u"song (live Version).mp3"_qs);
-    row("proper: leading space", "MakeProperCase", u" x.mp3"_qs, u" X.mp3"_qs);
-    row("proper: trailing space", "MakeProperCase", u"a "_qs, u"a "_qs);
     row("proper: sharp s keeps its length", "MakeProperCase", u"a ß"_qs, u"a ß"_qs);
 
     row("after dash: spaced", "UpperCaseAfterDash", u"ARTIST - SONG TITLE.MP3"_qs,
@@ -134,29 +122,20 @@ void NamesTest::transform_data() {
     row("after dash: first dash only", "UpperCaseAfterDash", u"a - b - c.mp3"_qs,
         u"A - B - c.mp3"_qs);
     row("after dash: leading dash", "UpperCaseAfterDash", u"-intro.mp3"_qs, u"-iNtro.mp3"_qs);
-    row("after dash: no dash", "UpperCaseAfterDash", u"No Dash Here.MP3"_qs,
-        u"No Dash Here.MP3"_qs);
-    row("after dash: dash at the end", "UpperCaseAfterDash", u"song -"_qs, u"Song -"_qs);
     row("after dash: one after the dash", "UpperCaseAfterDash", u"ab-c"_qs, u"Ab-c"_qs);
     row("after dash: beyond ASCII", "UpperCaseAfterDash", u"ÉTÉ - ÄLT"_qs, u"Été - Ält"_qs);
 
     row("comma: first only", "CommaToDash", u"a,b,c.mp3"_qs, u"a-b,c.mp3"_qs);
-    row("comma: none", "CommaToDash", u"abc.mp3"_qs, u"abc.mp3"_qs);
 
     row("track: number and dash", "DeleteTrackNumber", u"01 - Song.mp3"_qs, u"Song.mp3"_qs);
-    row("track: number and space", "DeleteTrackNumber", u"01 Song.mp3"_qs, u"Song.mp3"_qs);
     row("track: two characters only", "DeleteTrackNumber", u"101 Song.mp3"_qs, u"1 Song.mp3"_qs);
     row("track: dash without number", "DeleteTrackNumber", u"- Intro.mp3"_qs, u"Intro.mp3"_qs);
     row("track: whole name a number", "DeleteTrackNumber", u"12"_qs, QString());
-    row("track: only the extension left", "DeleteTrackNumber", u"01.mp3"_qs, u".mp3"_qs);
     row("track: digit and dot", "DeleteTrackNumber", u"1. Intro.mp3"_qs, u"Intro.mp3"_qs);
-    row("track: digit and dash", "DeleteTrackNumber", u"1- Intro.mp3"_qs, u"Intro.mp3"_qs);
     row("track: one dash only", "DeleteTrackNumber", u"--a"_qs, u"-a"_qs);
     row("track: letters stay", "DeleteTrackNumber", u"1A Song.mp3"_qs, u"1A Song.mp3"_qs);
-    row("track: single digit stays", "DeleteTrackNumber", u"5"_qs, u"5"_qs);
 
     row("first capital: raised", "FirstCapital", u"ärger.mp3"_qs, u"Ärger.mp3"_qs);
-    row("first capital: empty", "FirstCapital", QString(), QString());
     row("lower: extension too", "LowerCase", u"Hello World.MP3"_qs, u"hello world.mp3"_qs);
 }
 
@@ -175,22 +154,15 @@ void NamesTest::readsAsTrackNumber_data() {
     const QString dot = u"."_qs;
     const QString comma = u","_qs;
     QTest::newRow("two digits") << u"07"_qs << dot << true;
-    QTest::newRow("digit, space") << u"1 "_qs << dot << true;
     QTest::newRow("space, digit") << u" 1"_qs << dot << true;
-    QTest::newRow("minus, digit") << u"-1"_qs << dot << true;
     QTest::newRow("digit, plus") << u"1+"_qs << dot << true;
-    QTest::newRow("digit, separator") << u"1."_qs << dot << true;
     QTest::newRow("separator, digit") << u".5"_qs << dot << true;
     QTest::newRow("the locale's separator") << u"1,"_qs << comma << true;
     QTest::newRow("not the locale's separator") << u"1."_qs << comma << false;
     QTest::newRow("digit, letter") << u"1A"_qs << dot << false;
-    QTest::newRow("underscore, digit") << u"_1"_qs << dot << false;
-    QTest::newRow("bracket, digit") << u"(1"_qs << dot << false;
     QTest::newRow("currency") << u"$1"_qs << dot << false;
     QTest::newRow("two spaces") << u"  "_qs << dot << false;
-    QTest::newRow("two signs") << u"+-"_qs << dot << false;
     QTest::newRow("one digit") << u"5"_qs << dot << false;
-    QTest::newRow("empty") << QString() << dot << false;
     QTest::newRow("arabic-indic digits") << u"\u0661\u0662"_qs << dot << false;
 }
 
@@ -207,15 +179,10 @@ void NamesTest::removeCharacters_data() {
     QTest::addColumn<QString>("expected");
     const QString standard = u"@%&$#~"_qs;
     QTest::newRow("scattered") << u"a&b$c~d.mp3"_qs << standard << u"abcd.mp3"_qs;
-    QTest::newRow("adjacent repeats") << u"$$$.mp3"_qs << standard << u".mp3"_qs;
     QTest::newRow("nothing listed") << u"a#b"_qs << QString() << u"a#b"_qs;
-    QTest::newRow("only spaces listed") << u"a #b"_qs << u"   "_qs << u"a #b"_qs;
     QTest::newRow("outer spaces dropped") << u"a #b.mp3"_qs << u" # "_qs << u"a b.mp3"_qs;
     QTest::newRow("inner space listed") << u"a b#c%d.mp3"_qs << u"# %"_qs << u"abcd.mp3"_qs;
     QTest::newRow("case-sensitive") << u"AaA.mp3"_qs << u"a"_qs << u"AA.mp3"_qs;
-    QTest::newRow("the extension's dot") << u"a.b.mp3"_qs << u"."_qs << u"abmp3"_qs;
-    QTest::newRow("listed twice") << u"a##b"_qs << u"##"_qs << u"ab"_qs;
-    QTest::newRow("every character") << u"##"_qs << u"#"_qs << QString();
     QTest::newRow("an emoji leaves its neighbour whole")
         << u"a\U0001F600\U0001F601b"_qs << u"\U0001F600"_qs << u"a\U0001F601b"_qs;
 }
@@ -232,18 +199,14 @@ void NamesTest::replaceText_data() {
     QTest::addColumn<QString>("search");
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("word") << u"feat x.mp3"_qs << u"feat"_qs << u"ft"_qs << u"ft x.mp3"_qs;
     QTest::newRow("left to right, no overlap") << u"aaa"_qs << u"aa"_qs << u"b"_qs << u"ba"_qs;
     QTest::newRow("empty replacement") << u"aXbXc.mp3"_qs << u"X"_qs << QString() << u"abc.mp3"_qs;
-    QTest::newRow("search of a space") << u"a b c.mp3"_qs << u" "_qs << QString() << u"abc.mp3"_qs;
     QTest::newRow("replacement holds the search")
         << u"1-2-3.mp3"_qs << u"-"_qs << u" - "_qs << u"1 - 2 - 3.mp3"_qs;
     QTest::newRow("inserted text not searched") << u"abb"_qs << u"ab"_qs << u"xa"_qs << u"xab"_qs;
     QTest::newRow("growing to the end")
         << u"a a a a a.mp3"_qs << u" "_qs << u"___"_qs << u"a___a___a___a___a.mp3"_qs;
     QTest::newRow("case-sensitive") << u"ABC"_qs << u"b"_qs << u"x"_qs << u"ABC"_qs;
-    QTest::newRow("search longer than name") << u"abc"_qs << u"abcd"_qs << u"z"_qs << u"abc"_qs;
-    QTest::newRow("whole name") << u"abc"_qs << u"abc"_qs << u"z"_qs << u"z"_qs;
     QTest::newRow("empty search") << u"abc"_qs << QString() << u"z"_qs << u"abc"_qs;
 }
 
@@ -274,9 +237,6 @@ void NamesTest::pipeline_data() {
     QTest::newRow("proper case raises, lowers nothing")
         << u"hello wORLD.mp3"_qs << With([](auto& o) { ChooseCase(o, &o.Option1); })
         << u"Hello WORLD.mp3"_qs;
-    QTest::newRow("lower case after the first capital")
-        << u"Hello World.MP3"_qs << With([](auto& o) { ChooseCase(o, &o.Option2); })
-        << u"hello world.mp3"_qs;
     QTest::newRow("underscores before proper case") << u"the_best_of.mp3"_qs << With([](auto& o) {
         o.Check1 = Checked;
         ChooseCase(o, &o.Option1);
@@ -298,8 +258,6 @@ void NamesTest::pipeline_data() {
         o.Text3 = u"ab"_qs;
         o.Text4 = u"X"_qs;
     }) << u"X.mp3"_qs;
-    QTest::newRow("replace needs a search text")
-        << u"a.mp3"_qs << With([](auto& o) { o.Check5 = Checked; }) << u"a.mp3"_qs;
     QTest::newRow("replace removes every feat.") << u"x feat. y feat..mp3"_qs << With([](auto& o) {
         o.Check5 = Checked;
         o.Text3 = u"feat."_qs;

@@ -129,13 +129,11 @@ void UiTest::everyCaptionFits() {
     const QList<QAbstractButton*> buttons = window.form->findChildren<QAbstractButton*>();
     QVERIFY(buttons.size() >= 14);
     for (const QAbstractButton* button : buttons) {
-        if (button->text().isEmpty())
-            continue;
-        QVERIFY2(button->sizeHint().width() <= button->width() ||
-                     qobject_cast<const QPushButton*>(button),
-                 qPrintable(button->text()));
-        QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) < button->width(),
-                 qPrintable(button->text()));
+        // A box's caption shares its width with the box itself.
+        const int needed = qobject_cast<const QPushButton*>(button)
+                               ? button->fontMetrics().horizontalAdvance(button->text())
+                               : button->sizeHint().width();
+        QVERIFY2(needed <= button->width(), qPrintable(button->text()));
     }
     const QLabel* with = window.get<QLabel>("Label1");
     QVERIFY(with->fontMetrics().horizontalAdvance(with->text()) <= with->width());
@@ -296,8 +294,7 @@ void UiTest::aboutOpensOnceAndReopensCentred() {
     QWidget* first = aboutWindows().first();
     const QPoint centred = first->pos();
     QCOMPARE(first->findChild<QLabel*>(u"Label1"_qs)->text(), u"Corvane"_qs);
-    QVERIFY(first->findChild<QPushButton*>(u"Command1"_qs)->hasFocus() ||
-            QApplication::focusWidget() == nullptr);
+    QCOMPARE(first->focusWidget(), first->findChild<QPushButton*>(u"Command1"_qs));
     first->move(centred + QPoint(40, 30));
     QTest::mouseClick(first->findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
     QTRY_COMPARE(aboutWindows().size(), 0);

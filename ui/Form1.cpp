@@ -75,9 +75,9 @@ void Form1::connectHandlers() {
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
     for (QCheckBox* box : {Check1, Check2, Check3, Check4, Check5, Check6})
-        connect(box, &QCheckBox::clicked, this, &Form1::Option_Click);
+        connect(box, &QCheckBox::clicked, this, &Form1::CheckOrOption_Click);
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
-        connect(option, &QRadioButton::clicked, this, &Form1::Option_Click);
+        connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
     File1->setPreview([this](const QString& name) {
         try {
@@ -188,7 +188,7 @@ void Form1::Text3_Change() {
     update();
 }
 
-void Form1::Option_Click() {
+void Form1::CheckOrOption_Click() {
     update();
 }
 

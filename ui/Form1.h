@@ -41,7 +41,7 @@ private Q_SLOTS:
     void Dir1_Change();
     void Text1_Change();
     void Text3_Change();
-    void Option_Click();
+    void CheckOrOption_Click();
     void menAbout_Click();
 
 private:
