@@ -80,8 +80,12 @@ DriveTable DriveTable::FromSystem() {
     const QList<Mount> mounts = Mounts();
     std::copy_if(mounts.begin(), mounts.end(), std::back_inserter(removable),
                  [](const Mount& mount) { return IsRemovablePoint(mount.point); });
+    // A point mounted over again counts once.
     std::sort(removable.begin(), removable.end(),
               [](const Mount& a, const Mount& b) { return a.point < b.point; });
+    removable.erase(std::unique(removable.begin(), removable.end(),
+                                [](const Mount& a, const Mount& b) { return a.point == b.point; }),
+                    removable.end());
 
     char16_t letter = u'd';
     for (const Mount& mount : removable) {

@@ -18,6 +18,8 @@ void FileList::setFolder(const QString& folder) {
 }
 
 void FileList::setPattern(const QString& pattern) {
+    if (pattern == m_pattern)
+        return;
     m_pattern = pattern;
     refresh();
 }

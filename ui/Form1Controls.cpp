@@ -65,6 +65,8 @@ void Form1::createControls() {
     Label1 = Place(new QLabel(text("with"), client), "Label1", 5280, 6240, 375, 255);
     Label1->setAlignment(Qt::AlignCenter);
 
+    // The pattern is in place before the first folder is listed, so start-up lists it once.
+    File1->setPattern(Text1->text());
     Option4->setChecked(true);
     for (QCheckBox* ticked : {Check1, Check2, Check6})
         ticked->setChecked(true);
