@@ -14,3 +14,8 @@ if(CORVANE_SANITIZE)
     target_compile_options(corvane_settings INTERFACE ${sanitizers})
     target_link_options(corvane_settings INTERFACE ${sanitizers})
 endif()
+
+# Coverage for the fuzzers reaches into every library they call.
+if(CORVANE_FUZZ)
+    target_compile_options(corvane_settings INTERFACE -fsanitize=fuzzer-no-link)
+endif()

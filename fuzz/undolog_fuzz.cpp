@@ -1,0 +1,28 @@
+// libFuzzer target: the undo log reader. Whatever it reads back, written again, is the log it
+// read: exactly, or the part before the first record it could not read.
+
+#include "files/UndoLog.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+using namespace corvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArrayView bytes(data, qsizetype(size));
+    const UndoLogContents log = ParseUndoLog(bytes);
+    QByteArray written;
+    for (const UndoRecord& record : log.records) {
+        const std::optional<QByteArray> line = FormatUndoRecord(record);
+        if (!line)
+            std::abort();
+        written += *line;
+    }
+    // The last record may lack its line end.
+    const bool same = written == bytes || written == QByteArray(bytes.toByteArray() + "\r\n");
+    const bool prefix = bytes.startsWith(written);
+    if (log.code == kNoError ? !same : !prefix)
+        std::abort();
+    return 0;
+}
