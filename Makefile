@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test clean
+.PHONY: all bootstrap configure build run test package clean
 
 all: build
 
@@ -21,5 +21,8 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
+package: build
+	bash scripts/check-package.sh $(BUILD_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

@@ -12,6 +12,12 @@ packages=(
     fonts-liberation
     xvfb
     xdotool
+    clang
+    libclang-rt-14-dev
+    desktop-file-utils
+    appstream
+    dpkg-dev
+    lintian
 )
 
 missing=()

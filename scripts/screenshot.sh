@@ -14,15 +14,12 @@ for name in "01_-_the_beatles_-_let_it_be.mp3" "02_-_pink_floyd_-_time,live.mp3"
     touch "$work/home/$name"
 done
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp &
-xvfb=$!
-while [[ ! -s $work/display ]]; do sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work"
 
 HOME=$work/home XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb "$binary" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n1)
+window=$(corvane_window)
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$output"

@@ -30,15 +30,12 @@ names() { (cd "$work/home" && ls -1 | tr '\n' '|'); }
 names_are() { [[ "$(names)" == "$1" ]]; }
 log=$work/state/corvane/razveljavi.txt
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp &
-xvfb=$!
-await test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/../scripts/xvfb.sh"
+start_xvfb "$work"
 
 HOME=$work/home XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb "$binary" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n1)
+window=$(corvane_window)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [[ -f $log && ! -s $log ]] || fail "the empty undo log was not created at start-up"
 
