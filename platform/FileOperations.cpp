@@ -25,7 +25,11 @@ int RenameNoReplace(const SystemCalls& system, const QByteArray& from, const QBy
         return renamed;
     if (const int linked = system.link(from, to); linked < 0)
         return linked;
-    return system.unlink(from);
+    // A file left under both names would be renamed and not renamed at once.
+    const int unlinked = system.unlink(from);
+    if (unlinked < 0)
+        system.unlink(to);
+    return unlinked;
 }
 
 // On a volume that ignores case the new spelling is the old file: step aside through a free
