@@ -27,8 +27,6 @@ private Q_SLOTS:
     void readiness();
     void renameCodesFromRealFailures_data();
     void renameCodesFromRealFailures();
-    void renameCodesFromErrno_data();
-    void renameCodesFromErrno();
     void renameNeverReplaces();
     void fallbackWithoutNoReplaceNeverReplaces();
 };
@@ -165,31 +163,6 @@ void PlatformTest::renameCodesFromRealFailures() {
     drive.makeFiles({"a.mp3", "b.mp3"});
     QCOMPARE(RenameInFolder(drive.drives(), folder, oldName, newName), code);
     QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3"}));
-}
-
-void PlatformTest::renameCodesFromErrno_data() {
-    QTest::addColumn<int>("error");
-    QTest::addColumn<int>("code");
-    QTest::newRow("EACCES") << EACCES << kAccessDenied;
-    QTest::newRow("EROFS") << EROFS << kAccessDenied;
-    QTest::newRow("ENOMEDIUM") << ENOMEDIUM << kDiskNotReady;
-    QTest::newRow("ENODEV") << ENODEV << kDeviceUnavailable;
-    QTest::newRow("ENOSPC") << ENOSPC << kDiskFull;
-    QTest::newRow("EDQUOT") << EDQUOT << kDiskFull;
-    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << kBadFileName;
-    QTest::newRow("EIO") << EIO << kDeviceIoError;
-}
-
-void PlatformTest::renameCodesFromErrno() {
-    QFETCH(int, error);
-    QFETCH(int, code);
-    FaultySystemCalls system;
-    system.failRenameAt = 1;
-    system.renameError = error;
-    TestDrive drive(system);
-    drive.makeFiles({"a.mp3"});
-    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"b.mp3"), code);
-    QCOMPARE(drive.names(), QByteArrayList{"a.mp3"});
 }
 
 void PlatformTest::renameNeverReplaces() {
