@@ -19,3 +19,12 @@ endif()
 if(CORVANE_FUZZ)
     target_compile_options(corvane_settings INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+
+# One static library per folder, included from the project root and built with the shared
+# settings. Usage: corvane_add_library(name SOURCES ... DEPENDS ...)
+function(corvane_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} corvane_settings)
+endfunction()

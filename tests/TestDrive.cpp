@@ -73,11 +73,15 @@ QByteArrayList TestDrive::names(const QByteArray& folder) const {
 bool TestDrive::contentsIntact(const QByteArrayList& originals, const QByteArray& folder) const {
     QByteArrayList contents;
     for (const QByteArray& name : names(folder))
-        contents.append(ReadAll(host(folder) + '/' + name));
+        contents.append(this->contents(name, folder));
     std::sort(contents.begin(), contents.end());
     QByteArrayList expected = originals;
     std::sort(expected.begin(), expected.end());
     return contents == expected;
+}
+
+QByteArray TestDrive::contents(const QByteArray& name, const QByteArray& folder) const {
+    return ReadAll(host(folder) + '/' + name);
 }
 
 QByteArray TestDrive::log() const {

@@ -25,6 +25,7 @@ public:
     QByteArrayList names(const QByteArray& folder = {}) const;
     // Whether every file still holds the name it was made with, under any of `originals`.
     bool contentsIntact(const QByteArrayList& originals, const QByteArray& folder = {}) const;
+    QByteArray contents(const QByteArray& name, const QByteArray& folder = {}) const;
     QByteArray log() const;
 
 private:
