@@ -1,5 +1,6 @@
 #include "platform/NameCodec.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace corvane {
@@ -39,6 +40,9 @@ qsizetype ValidSequenceLength(QByteArrayView bytes, qsizetype p) {
 } // namespace
 
 QString DecodeName(QByteArrayView bytes) {
+    // A byte-order mark is part of the name like any other character, wherever it stands.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString name;
     name.reserve(bytes.size());
     qsizetype validFrom = 0;
@@ -49,12 +53,12 @@ QString DecodeName(QByteArrayView bytes) {
         } else if (const qsizetype length = ValidSequenceLength(bytes, p)) {
             p += length;
         } else {
-            name.append(QString::fromUtf8(bytes.sliced(validFrom, p - validFrom)));
+            name.append(utf8(bytes.sliced(validFrom, p - validFrom)));
             name.append(QChar(char16_t(kEscapeBase + byte)));
             validFrom = ++p;
         }
     }
-    name.append(QString::fromUtf8(bytes.sliced(validFrom)));
+    name.append(utf8(bytes.sliced(validFrom)));
     return name;
 }
 

@@ -36,6 +36,9 @@ void PlatformTest::namesSurviveDecodeAndEncode_data() {
     QTest::addColumn<QString>("decoded");
     QTest::newRow("utf-8") << QByteArray("Bj\xc3\xb6rk.mp3") << u"Björk.mp3"_qs;
     QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_qs;
+    QTest::newRow("byte-order mark first") << QByteArray("\xef\xbb\xbf.mp3") << u"\ufeff.mp3"_qs;
+    QTest::newRow("byte-order mark after an escape")
+        << QByteArray("\xff\xef\xbb\xbfx") << u"\xdcff\ufeffx"_qs;
     QTest::newRow("latin-1") << QByteArray("Bj\xf6rk.mp3") << u"Bj\xdcf6rk.mp3"_qs;
     QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80") << u"\xdced\xdcb2\xdc80"_qs;
     QTest::newRow("past U+10FFFF")
