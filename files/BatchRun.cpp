@@ -11,38 +11,45 @@ namespace {
 
 // Renames one file and logs it; a rename whose record cannot be written is taken back, so
 // that the log holds exactly the renames that happened.
-FileErrorCode RenameAndLog(const FolderOnHost& folder, const QString& oldName,
-                           const RenameOptions& options, LogFile& log) {
+RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
+                          const RenameOptions& options, LogFile& log) {
     // The log has no escape for a double quote.
     if (oldName.contains(u'"'))
-        return kBadFileName;
+        return {kBadFileName};
     QString newName;
     try {
         newName = BuildNewName(oldName, options);
     } catch (const NameOverflow&) {
-        return kNameTooLong;
+        return {kNameTooLong};
     }
     const std::optional<QByteArray> record = FormatUndoRecord({newName, oldName});
     if (!record)
-        return kBadFileName;
-    if (const FileErrorCode renamed = folder.rename(oldName, newName))
+        return {kBadFileName};
+    if (RenameResult renamed = folder.rename(oldName, newName); renamed.code != kNoError)
         return renamed;
     const FileErrorCode logged = log.write(*record);
-    if (logged != kNoError)
-        folder.rename(newName, oldName);
-    return logged;
+    if (logged == kNoError)
+        return {};
+    const RenameResult back = folder.rename(newName, oldName);
+    return {logged, back.code == kNoError   ? QString()
+                    : back.leftAs.isEmpty() ? newName
+                                            : back.leftAs};
 }
 
 } // namespace
 
 BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
                      const RenameOptions& options, QStringView logPath) {
+    RepairPendingRenames(drives);
     BatchResult result;
     LogFile log(drives);
     result.code = log.open(logPath, LogFile::Mode::WriteFromEmpty);
     const FolderOnHost host(drives, folder);
     for (qsizetype i = 0; result.code == kNoError && i < names.size(); ++i) {
-        result.code = RenameAndLog(host, names.at(i), options, log);
+        const RenameResult renamed = RenameAndLog(host, names.at(i), options, log);
+        result.code = renamed.code;
+        if (!renamed.leftAs.isEmpty())
+            result.stranded = {names.at(i), renamed.leftAs};
         if (result.code == kNoError)
             ++result.renamed;
     }

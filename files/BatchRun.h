@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/StrandedFile.h"
 #include "names/RenameOptions.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
@@ -13,11 +14,13 @@ namespace corvane {
 struct BatchResult {
     FileErrorCode code = kNoError; // the failure that stopped the batch, 0 when it completed
     qsizetype renamed = 0;         // files renamed, each with its record in the log
+    StrandedFile stranded;         // the file the batch stopped on, when it is left misnamed
 };
 
 // Renames every listed file of `folder`, in list order, to the name the rules make of it, and
-// writes one undo record after each rename. The log is emptied first; the batch stops at the
-// first failure, which leaves the files after it untouched.
+// writes one undo record after each rename. Renames left half done by an earlier kill are
+// repaired first. The log is emptied first; the batch stops at the first failure, which leaves
+// the files after it untouched.
 BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
                      const RenameOptions& options, QStringView logPath);
 

@@ -1,8 +1,9 @@
 #include "files/FileErrorReport.h"
 
 namespace corvane {
+namespace {
 
-FileErrorReport ReportFor(FileErrorCode code) {
+FileErrorReport CodeReport(FileErrorCode code) {
     switch (code) {
     case kNoError:
         return {};
@@ -27,6 +28,17 @@ FileErrorReport ReportFor(FileErrorCode code) {
     default:
         return {QStringLiteral("Unexpected error %1!").arg(code)};
     }
+}
+
+} // namespace
+
+FileErrorReport ReportFor(FileErrorCode code, const StrandedFile& stranded) {
+    FileErrorReport report = CodeReport(code);
+    if (!stranded.leftAs.isEmpty())
+        report.message +=
+            u"\n\n"_qs +
+            QStringLiteral("\"%1\" is left as \"%2\".").arg(stranded.name, stranded.leftAs);
+    return report;
 }
 
 } // namespace corvane

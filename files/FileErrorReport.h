@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/StrandedFile.h"
 #include "platform/FileErrorCode.h"
 
 #include <QString>
@@ -13,6 +14,7 @@ struct FileErrorReport {
     bool returnToDriveC = false;
 };
 
-FileErrorReport ReportFor(FileErrorCode code);
+// A file left stranded is named after the code's message.
+FileErrorReport ReportFor(FileErrorCode code, const StrandedFile& stranded = {});
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/DriveTable.h"
-#include "platform/FileErrorCode.h"
+#include "platform/FileOperations.h"
 
 #include <QStringView>
 
@@ -9,8 +9,9 @@ namespace corvane {
 
 // Renames one file of `folder` to the name the user typed, used as typed. An empty answer
 // (Cancel) or the present name renames nothing; an answer that differs only in letter case
-// renames. Not written to the undo log.
-FileErrorCode RenameByHand(const DriveTable& drives, QStringView folder, QStringView presentName,
-                           QStringView answer);
+// renames. Renames left half done by an earlier kill are repaired first. Not written to the
+// undo log.
+RenameResult RenameByHand(const DriveTable& drives, QStringView folder, QStringView presentName,
+                          QStringView answer);
 
 } // namespace corvane

@@ -7,6 +7,7 @@
 namespace corvane {
 
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath) {
+    RepairPendingRenames(drives);
     UndoResult result;
     const FileContents file = ReadWholeFile(drives, logPath);
     if (file.code != kNoError) {
@@ -17,11 +18,16 @@ UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView l
     result.code = log.code;
     const FolderOnHost host(drives, folder);
     for (auto record = log.records.crbegin(); record != log.records.crend(); ++record) {
-        const FileErrorCode code = host.rename(record->newName, record->oldName);
-        if (code == kNoError)
+        const RenameResult renamed = host.rename(record->newName, record->oldName);
+        if (renamed.code == kNoError)
             ++result.restored;
         else if (result.code == kNoError)
-            result.code = code;
+            result.code = renamed.code;
+        if (!renamed.leftAs.isEmpty()) {
+            result.code = renamed.code;
+            result.stranded = {record->newName, renamed.leftAs};
+            break;
+        }
     }
     return result;
 }

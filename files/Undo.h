@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/StrandedFile.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
@@ -10,11 +11,13 @@ namespace corvane {
 struct UndoResult {
     FileErrorCode code = kNoError; // the first failure met, 0 when every record was undone
     qsizetype restored = 0;
+    StrandedFile stranded; // a file Undo stopped on, left under a name of neither record field
 };
 
 // Renames the files of the last batch back, in `folder`, from the last record to the first, so
-// that a name one file gave up and another took is free again when it is needed. A failure
-// does not stop the rest: every record is tried.
+// that a name one file gave up and another took is free again when it is needed. Renames left
+// half done by an earlier kill are repaired first. A failure does not stop the rest, every
+// record is tried, unless a file is left stranded: then Undo stops there.
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath);
 
 } // namespace corvane

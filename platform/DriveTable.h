@@ -30,6 +30,8 @@ public:
 
     const QList<Drive>& drives() const { return m_drives; }
     const SystemCalls& system() const { return *m_system; }
+    // The journal of renames in flight, beside the undo log in the state folder.
+    QByteArray journalPath() const { return m_stateFolder + "/pending-renames"; }
 
     // 0 when the drive can be used, else kDiskNotReady or kDeviceUnavailable.
     FileErrorCode readiness(QChar letter) const;

@@ -1,55 +1,102 @@
 #include "platform/FileOperations.h"
 
-#include "platform/ErrnoCodes.h"
 #include "platform/HostPaths.h"
 #include "platform/NameCodec.h"
+#include "platform/RenameRecovery.h"
+#include "platform/RenameSteps.h"
 
 #include <cerrno>
-#include <climits>
-#include <sys/stat.h>
 
 namespace corvane {
 namespace {
 
-bool IsSameFile(const QByteArray& a, const QByteArray& b) {
-    struct stat infoA {};
-    struct stat infoB {};
-    return ::lstat(a.constData(), &infoA) == 0 && ::lstat(b.constData(), &infoB) == 0 &&
-           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-}
+constexpr int kAsideAttempts = 100;
 
-// A rename that never replaces: NOREPLACE where the volume takes it, else link and unlink.
-int RenameNoReplace(const SystemCalls& system, const QByteArray& from, const QByteArray& to) {
-    const int renamed = system.renameNoReplace(from, to);
-    if (renamed != -EINVAL)
-        return renamed;
-    if (const int linked = system.link(from, to); linked < 0)
-        return linked;
-    // A file left under both names would be renamed and not renamed at once.
-    const int unlinked = system.unlink(from);
-    if (unlinked < 0)
-        system.unlink(to);
-    return unlinked;
-}
+struct Outcome {
+    Outcome(int error = 0, QByteArray leftAs = {}) : error(error), leftAs(std::move(leftAs)) {}
+    int error;         // 0 or -errno
+    QByteArray leftAs; // the name the file is stranded under, if any
+};
 
-// On a volume that ignores case the new spelling is the old file: step aside through a free
-// name so that the new spelling sticks.
-int RenameThroughFreeName(const SystemCalls& system, const QByteArray& folder,
-                          const QByteArray& from, const QByteArray& to) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray aside = InFolder(folder, ".corvane-rename-" + QByteArray::number(attempt));
-        const int moved = RenameNoReplace(system, from, aside);
-        if (moved == -EEXIST)
-            continue;
-        if (moved < 0)
-            return moved;
-        const int renamed = RenameNoReplace(system, aside, to);
-        if (renamed < 0)
-            RenameNoReplace(system, aside, from);
-        return renamed;
+// One rename within a host folder, from the cheapest way the volume offers to the safest.
+class VolumeRename {
+public:
+    VolumeRename(const SystemCalls& system, const QByteArray& journalPath, QByteArray folder,
+                 QByteArray from, QByteArray to)
+        : m_system(system), m_journal(system, journalPath), m_folder(std::move(folder)),
+          m_from(std::move(from)), m_to(std::move(to)) {}
+
+    Outcome run(bool caseOnly) {
+        int renamed = m_system.renameNoReplace(path(m_from), path(m_to));
+        if (renamed == -EINVAL) {
+            if (const int written = m_journal.begin({m_folder, m_from, m_to, {}}); written < 0)
+                return {written};
+            const StepResult step = MoveWithoutNoReplace(m_system, path(m_from), path(m_to));
+            if (step.stranded)
+                return strand(step.error, m_to);
+            renamed = step.error;
+        }
+        if (renamed == -EEXIST && caseOnly) {
+            // A volume that ignores case finds the file itself under its new spelling.
+            const int listed = ListsExactly(m_system, m_folder, m_to);
+            if (listed == 0)
+                return throughFreeName();
+            if (listed < 0)
+                return {listed};
+        }
+        if (renamed < 0 || !caseOnly)
+            return {renamed};
+        return confirmSpelling();
     }
-    return -EEXIST;
-}
+
+private:
+    QByteArray path(const QByteArray& name) const { return InFolder(m_folder, name); }
+
+    Outcome strand(int error, const QByteArray& leftAs) {
+        m_journal.keep();
+        return {error, leftAs};
+    }
+
+    // Steps aside to a free name and on to the new spelling, so that the spelling sticks.
+    Outcome throughFreeName() {
+        for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
+            const QByteArray aside = ".corvane-rename-" + QByteArray::number(attempt);
+            if (const int written = m_journal.begin({m_folder, m_from, m_to, aside}); written < 0)
+                return {written};
+            const StepResult out = MoveToFreeName(m_system, path(m_from), path(aside));
+            if (out.error == -EEXIST)
+                continue;
+            if (out.stranded)
+                return strand(out.error, aside);
+            if (out.error < 0)
+                return {out.error};
+            const StepResult in = MoveToFreeName(m_system, path(aside), path(m_to));
+            if (in.error == 0)
+                return confirmSpelling();
+            if (in.stranded || MoveToFreeName(m_system, path(aside), path(m_from)).error < 0)
+                return strand(in.error, aside);
+            return {in.error};
+        }
+        return {-EEXIST};
+    }
+
+    // A volume may take a case-only rename and keep the old spelling.
+    Outcome confirmSpelling() {
+        struct stat info {};
+        if (m_system.linkStatus(path(m_from), info) == -ENOENT)
+            return {};
+        const int listed = ListsExactly(m_system, m_folder, m_to);
+        if (listed < 0)
+            return {listed};
+        return {listed == 1 ? 0 : -EROFS};
+    }
+
+    const SystemCalls& m_system;
+    RenameJournal m_journal;
+    QByteArray m_folder;
+    QByteArray m_from;
+    QByteArray m_to;
+};
 
 } // namespace
 
@@ -63,27 +110,33 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
         m_unmappable = UnmappableCode(drives, folder);
 }
 
-FileErrorCode FolderOnHost::rename(QStringView oldName, QStringView newName) const {
-    if (!IsBareFileName(newName) || !IsEntryName(oldName))
-        return kBadFileName;
+RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) const {
+    // A leading dot would hide a visible file from the list and from every file manager.
+    const bool hides = newName.startsWith(u'.') && !oldName.startsWith(u'.');
+    if (!IsBareFileName(newName) || !IsEntryName(oldName) || hides)
+        return {kBadFileName};
     const std::optional<QByteArray> encodedOld = EncodeName(oldName);
     const std::optional<QByteArray> encodedNew = EncodeName(newName);
-    if (!encodedNew || encodedNew->size() > NAME_MAX)
-        return kBadFileName;
+    if (!encodedNew)
+        return {kBadFileName};
     if (!m_host)
-        return m_unmappable;
+        return {m_unmappable};
     if (oldName == newName)
-        return kNoError;
+        return {};
     if (!encodedOld)
-        return kFileNotFound;
+        return {kFileNotFound};
 
-    const QByteArray from = InFolder(*m_host, *encodedOld);
-    const QByteArray to = InFolder(*m_host, *encodedNew);
-    const SystemCalls& system = m_drives.system();
-    int result = RenameNoReplace(system, from, to);
-    if (result == -EEXIST && IsSameFile(from, to))
-        result = RenameThroughFreeName(system, *m_host, from, to);
-    return result < 0 ? CodeForFailure(-result, *m_host) : kNoError;
+    const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0;
+    const Outcome outcome =
+        VolumeRename(m_drives.system(), m_drives.journalPath(), *m_host, *encodedOld, *encodedNew)
+            .run(caseOnly);
+    if (outcome.error == 0)
+        return {};
+    return {CodeForFailure(-outcome.error, *m_host), DecodeName(outcome.leftAs)};
+}
+
+QList<PendingRename> RepairPendingRenames(const DriveTable& drives) {
+    return RecoverPendingRenames(drives.system(), drives.journalPath());
 }
 
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {

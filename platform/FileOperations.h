@@ -2,8 +2,11 @@
 
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
+#include "platform/RenameJournal.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -13,15 +16,25 @@ namespace corvane {
 // which the undo log could not carry.
 bool IsBareFileName(QStringView name);
 
+struct RenameResult {
+    RenameResult(FileErrorCode code = kNoError, QString leftAs = {})
+        : code(code), leftAs(std::move(leftAs)) {}
+    FileErrorCode code;
+    // Set when a failed step could not be taken back: the name the file is left under, beside
+    // or instead of its old one. The journal keeps the step, to be repaired on the next try.
+    QString leftAs;
+};
+
 // A folder (a drive path) resolved to its host folder once, for the many renames of a batch.
 class FolderOnHost {
 public:
     FolderOnHost(const DriveTable& drives, QStringView folder);
 
-    // Renames `oldName` to `newName` within the folder. Never replaces an existing file; the
-    // same name twice is a success that does nothing; a name that differs only in letter case
-    // takes its new spelling also on a volume that ignores case.
-    FileErrorCode rename(QStringView oldName, QStringView newName) const;
+    // Renames `oldName` to `newName` within the folder, on every volume: atomically where the
+    // volume allows it, else by a journalled sequence of steps. Never replaces an existing
+    // file; the same name twice is a success that does nothing; a name that differs only in
+    // letter case takes its new spelling also on a volume that ignores case.
+    RenameResult rename(QStringView oldName, QStringView newName) const;
 
 private:
     const DriveTable& m_drives;
@@ -29,10 +42,14 @@ private:
     FileErrorCode m_unmappable = kNoError;
 };
 
-inline FileErrorCode RenameInFolder(const DriveTable& drives, QStringView folder,
-                                    QStringView oldName, QStringView newName) {
+inline RenameResult RenameInFolder(const DriveTable& drives, QStringView folder,
+                                   QStringView oldName, QStringView newName) {
     return FolderOnHost(drives, folder).rename(oldName, newName);
 }
+
+// Finishes or takes back the renames that a kill, a crash or a pulled stick left half done;
+// returns the ones that could not be repaired yet.
+QList<PendingRename> RepairPendingRenames(const DriveTable& drives);
 
 // Deletes the file at a drive path.
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path);

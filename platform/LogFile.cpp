@@ -2,8 +2,8 @@
 
 #include "platform/HostPaths.h"
 
-#include <QFile>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,20 +30,10 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
 }
 
 FileErrorCode LogFile::write(QByteArrayView bytes) {
-    const SystemCalls& system = m_drives.system();
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t result =
-            system.write(m_fd, bytes.data() + written, size_t(bytes.size() - written));
-        if (result < 0) {
-            // Cut a half-written record off, so the file only ever holds whole ones.
-            if (written > 0)
-                system.truncate(m_fd, m_size);
-            return CodeForFailure(int(-result), m_folder);
-        }
-        written += result;
-    }
-    m_size += written;
+    // A half-written record is cut off, so the file only ever holds whole ones.
+    if (const int written = WriteWhole(m_drives.system(), m_fd, bytes, m_size); written < 0)
+        return CodeForFailure(-written, m_folder);
+    m_size += bytes.size();
     return kNoError;
 }
 
@@ -70,14 +60,10 @@ FileContents ReadWholeFile(const DriveTable& drives, QStringView path) {
         contents.code = CodeForFailure(-fd, ParentOf(*host));
         return contents;
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        contents.code = kDeviceIoError;
-        return contents;
-    }
-    contents.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const ReadBytes read = ReadUpTo(drives.system(), fd, std::numeric_limits<qsizetype>::max() - 1);
+    drives.system().close(fd);
+    contents.bytes = read.bytes;
+    if (read.error < 0)
         contents.code = kDeviceIoError;
     return contents;
 }

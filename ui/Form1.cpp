@@ -4,6 +4,7 @@
 #include "files/ClipboardText.h"
 #include "files/FileErrorReport.h"
 #include "files/HandRename.h"
+#include "files/RenameRepair.h"
 #include "files/Undo.h"
 #include "files/UndoLog.h"
 #include "names/BuildNewName.h"
@@ -89,6 +90,9 @@ void Form1::connectHandlers() {
 }
 
 void Form1::Form_Load() {
+    // A rename that a kill or a pulled stick cut short is finished or taken back before any
+    // folder is listed.
+    const QString unfinished = RepairUnfinishedRenames(m_drives);
     Drive1->setDrive(u'c');
     Dir1->setPath(QStringLiteral("c:\\"));
     stevec = 0;
@@ -98,6 +102,9 @@ void Form1::Form_Load() {
     // Creates the log, empty, when it is missing; a log that cannot be made is no failure here.
     LogFile log(m_drives);
     log.open(UndoLogPath(), LogFile::Mode::Append);
+    // One that could not be repaired is never passed over.
+    if (!unfinished.isEmpty())
+        m_dialogs.showMessage(this, QStringLiteral("Error"), unfinished);
 }
 
 RenameOptions Form1::currentOptions() const {
@@ -130,7 +137,7 @@ void Form1::Command1_Click() {
         Command3->setEnabled(true);
         m_batchFolder = Dir1->path();
     }
-    ShowFileError(result.code);
+    ShowFileError(result.code, result.stranded);
     File1->refresh();
 }
 
@@ -141,7 +148,7 @@ void Form1::Command3_Click() {
             const WaitCursor wait;
             result = UndoBatch(m_drives, m_batchFolder, UndoLogPath());
         }
-        ShowFileError(result.code);
+        ShowFileError(result.code, result.stranded);
     }
     Command3->setEnabled(false);
     File1->refresh();
@@ -162,7 +169,8 @@ void Form1::File1_DblClick() {
         const QString present = item->text();
         const QString answer =
             m_dialogs.askText(this, QStringLiteral("Rename"), QStringLiteral("New name?"), present);
-        ShowFileError(RenameByHand(m_drives, Dir1->path(), present, answer));
+        const RenameResult renamed = RenameByHand(m_drives, Dir1->path(), present, answer);
+        ShowFileError(renamed.code, {present, renamed.leftAs});
     }
     File1->refresh();
 }
@@ -201,8 +209,8 @@ void Form1::menAbout_Click() {
     m_about->activateWindow();
 }
 
-void Form1::ShowFileError(FileErrorCode code) {
-    const FileErrorReport report = ReportFor(code);
+void Form1::ShowFileError(FileErrorCode code, const StrandedFile& stranded) {
+    const FileErrorReport report = ReportFor(code, stranded);
     if (!report.message.isEmpty())
         m_dialogs.showMessage(this, QStringLiteral("Error"), report.message);
     if (report.returnToDriveC)

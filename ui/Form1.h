@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/StrandedFile.h"
 #include "names/RenameOptions.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
@@ -48,7 +49,7 @@ private:
     void createControls();
     void connectHandlers();
     void Form_Load();
-    void ShowFileError(FileErrorCode code);
+    void ShowFileError(FileErrorCode code, const StrandedFile& stranded = {});
     RenameOptions currentOptions() const;
 
     const DriveTable& m_drives;

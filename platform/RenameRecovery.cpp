@@ -1,0 +1,135 @@
+#include "platform/RenameRecovery.h"
+
+#include "platform/HostPaths.h"
+#include "platform/NameCodec.h"
+#include "platform/RenameSteps.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+
+namespace corvane {
+namespace {
+
+// A journal larger than this was not written by this program.
+constexpr qsizetype kLargestJournal = 1 << 20;
+
+struct Found {
+    QByteArray name; // as the folder lists it
+    QByteArray role; // the name of the rename it stands for
+    struct stat info;
+};
+
+bool IsEmptyFile(const Found& found) {
+    return S_ISREG(found.info.st_mode) && found.info.st_size == 0;
+}
+
+bool IsSameFile(const Found& a, const Found& b) {
+    return a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
+}
+
+// The listed entry that stands for `name`: spelled exactly, else, on a volume that ignores case
+// or shows every name in lower case, spelled otherwise. Only the listing counts: such a volume
+// may still answer a lookup of a spelling it no longer holds.
+std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& folder,
+                                   const QList<FolderEntry>& entries, const QByteArray& name) {
+    const auto exact = std::find_if(entries.begin(), entries.end(),
+                                    [&](const FolderEntry& entry) { return entry.name == name; });
+    if (exact != entries.end())
+        return name;
+    const QString spelling = DecodeName(name);
+    struct stat info {};
+    for (const FolderEntry& entry : entries) {
+        if (DecodeName(entry.name).compare(spelling, Qt::CaseInsensitive) == 0 &&
+            system.linkStatus(InFolder(folder, name), info) == 0)
+            return entry.name;
+    }
+    return std::nullopt;
+}
+
+// The entries that hold the rename's names, in the order they are preferred: the old name first,
+// so that a step cut short is taken back. Two spellings of one entry count once, as the one
+// the folder shows.
+bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Found>& found) {
+    QList<FolderEntry> entries;
+    if (system.readFolder(rename.folder, entries) < 0)
+        return false;
+    for (const QByteArray& role : {rename.from, rename.to, rename.aside}) {
+        const std::optional<QByteArray> listed =
+            role.isEmpty() ? std::nullopt : ListedAs(system, rename.folder, entries, role);
+        if (!listed)
+            continue;
+        const auto same = std::find_if(found.begin(), found.end(),
+                                       [&](const Found& entry) { return entry.name == *listed; });
+        if (same != found.end()) {
+            if (*listed == role)
+                same->role = role;
+            continue;
+        }
+        struct stat info {};
+        if (system.linkStatus(InFolder(rename.folder, *listed), info) < 0)
+            return false;
+        found.append({*listed, role, info});
+    }
+    return !found.isEmpty();
+}
+
+bool Remove(const SystemCalls& system, const PendingRename& rename, const Found& found) {
+    return system.unlink(InFolder(rename.folder, found.name)) == 0;
+}
+
+bool Repair(const SystemCalls& system, const PendingRename& rename) {
+    QList<Found> found;
+    if (!FindNames(system, rename, found))
+        return false;
+    // An empty file beside the full one reserved a name that never got its file.
+    const bool anyFull = std::any_of(found.begin(), found.end(),
+                                     [](const Found& entry) { return !IsEmptyFile(entry); });
+    for (qsizetype i = found.size() - 1; anyFull && i >= 0; --i) {
+        if (IsEmptyFile(found.at(i))) {
+            if (!Remove(system, rename, found.at(i)))
+                return false;
+            found.removeAt(i);
+        }
+    }
+    // Any other name is a link of the kept one, left by a step between link and unlink.
+    const Found kept = found.first();
+    for (qsizetype i = 1; i < found.size(); ++i) {
+        const bool duplicate = IsSameFile(kept, found.at(i)) || !anyFull;
+        if (!duplicate || !Remove(system, rename, found.at(i)))
+            return false;
+    }
+    if (kept.role != rename.aside)
+        return true;
+    return MoveToFreeName(system, InFolder(rename.folder, kept.name),
+                          InFolder(rename.folder, rename.from))
+               .error == 0;
+}
+
+} // namespace
+
+QList<PendingRename> RecoverPendingRenames(const SystemCalls& system,
+                                           const QByteArray& journalPath) {
+    QList<PendingRename> unrepaired;
+    const int fd = system.open(journalPath, O_RDWR | O_APPEND | O_NOFOLLOW);
+    if (fd < 0)
+        return unrepaired;
+    if (system.lock(fd, false) == 0) {
+        const QByteArray bytes = ReadUpTo(system, fd, kLargestJournal).bytes;
+        if (!bytes.isEmpty()) {
+            for (const PendingRename& rename : ParsePendingRenames(bytes)) {
+                if (!Repair(system, rename))
+                    unrepaired.append(rename);
+            }
+            QByteArray kept;
+            for (const PendingRename& rename : unrepaired)
+                kept += FormatPendingRename(rename);
+            if (system.truncate(fd, 0) == 0)
+                WriteWhole(system, fd, kept, 0);
+        }
+    }
+    system.close(fd);
+    return unrepaired;
+}
+
+} // namespace corvane
