@@ -18,6 +18,13 @@ packages=(
     appstream
     dpkg-dev
     lintian
+    # Real volumes for the rename tests, mounted through FUSE from images the tests make.
+    fuse3
+    dosfstools
+    fusefat
+    exfatprogs
+    exfat-fuse
+    ntfs-3g
 )
 
 missing=()

@@ -1,17 +1,69 @@
 #include "FaultySystemCalls.h"
 
-#include <unistd.h>
+#include <algorithm>
+
+using corvane::FolderEntry;
+using corvane::SystemCalls;
+
+void FaultySystemCalls::failAt(Call call, int n, int error) {
+    m_faults[call].append({n, error});
+}
+
+void FaultySystemCalls::failAlways(Call call, int error) {
+    m_faults[call].append({-1, error});
+}
 
 int FaultySystemCalls::renameNoReplace(const QByteArray& from, const QByteArray& to) const {
-    if (renameDelayMicroseconds > 0)
-        ::usleep(useconds_t(renameDelayMicroseconds));
-    if (++m_renames == failRenameAt)
-        return -renameError;
-    return SystemCalls::renameNoReplace(from, to);
+    return run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(from, to); });
+}
+
+int FaultySystemCalls::renameOver(const QByteArray& from, const QByteArray& to) const {
+    return run(RenameOver, true, [&] { return SystemCalls::renameOver(from, to); });
+}
+
+int FaultySystemCalls::link(const QByteArray& from, const QByteArray& to) const {
+    return run(Link, true, [&] { return SystemCalls::link(from, to); });
+}
+
+int FaultySystemCalls::unlink(const QByteArray& path) const {
+    return run(Unlink, true, [&] { return SystemCalls::unlink(path); });
+}
+
+int FaultySystemCalls::linkStatus(const QByteArray& path, struct stat& info) const {
+    return run(LinkStatus, false, [&] { return SystemCalls::linkStatus(path, info); });
+}
+
+int FaultySystemCalls::open(const QByteArray& path, int flags) const {
+    return run(Open, true, [&] { return SystemCalls::open(path, flags); });
+}
+
+ssize_t FaultySystemCalls::read(int fd, char* data, size_t size) const {
+    return run(Read, false, [&] { return SystemCalls::read(fd, data, size); });
 }
 
 ssize_t FaultySystemCalls::write(int fd, const char* data, size_t size) const {
-    if (++m_writes == failWriteAt)
-        return -writeError;
-    return SystemCalls::write(fd, data, size);
+    const size_t taken = writeLimit > 0 ? std::min(size, size_t(writeLimit)) : size;
+    return run(Write, false, [&] { return SystemCalls::write(fd, data, taken); });
+}
+
+int FaultySystemCalls::truncate(int fd, off_t size) const {
+    return run(Truncate, false, [&] { return SystemCalls::truncate(fd, size); });
+}
+
+int FaultySystemCalls::sync(int fd) const {
+    return run(Sync, false, [&] { return SystemCalls::sync(fd); });
+}
+
+int FaultySystemCalls::close(int fd) const {
+    // A failed close still closes: the descriptor is gone either way.
+    const int closed = SystemCalls::close(fd);
+    return run(Close, false, [&] { return closed; });
+}
+
+int FaultySystemCalls::lock(int fd, bool wait) const {
+    return run(Lock, false, [&] { return SystemCalls::lock(fd, wait); });
+}
+
+int FaultySystemCalls::readFolder(const QByteArray& folder, QList<FolderEntry>& entries) const {
+    return run(ReadFolder, false, [&] { return SystemCalls::readFolder(folder, entries); });
 }

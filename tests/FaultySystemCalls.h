@@ -2,20 +2,70 @@
 
 #include "platform/SystemCalls.h"
 
-// The real system calls, but the n-th rename or write (counted from 1) fails with a chosen
-// errno, or every rename is slowed down.
+#include <QList>
+#include <array>
+#include <unistd.h>
+
+// The real system calls, but a chosen call fails with a chosen errno, as a volume or a pulled
+// stick would make it: the n-th call of its kind (counted from 1), or every one. An errno of 0
+// makes the call report success without doing anything, as a volume that ignores it. Calls that
+// change a folder can be slowed, so that a kill lands between two steps.
 class FaultySystemCalls : public corvane::SystemCalls {
 public:
-    int failRenameAt = 0;
-    int renameError = 0;
-    int failWriteAt = 0;
-    int writeError = 0;
-    int renameDelayMicroseconds = 0;
+    enum Call {
+        RenameNoReplace,
+        RenameOver,
+        Link,
+        Unlink,
+        LinkStatus,
+        Open,
+        Read,
+        Write,
+        Truncate,
+        Sync,
+        Close,
+        Lock,
+        ReadFolder,
+        CallCount
+    };
+
+    void failAt(Call call, int n, int error);
+    void failAlways(Call call, int error);
+    // Each write takes at most this many bytes, as a pipe or a full disk may.
+    int writeLimit = 0;
+    int delayMicroseconds = 0;
 
     int renameNoReplace(const QByteArray& from, const QByteArray& to) const override;
+    int renameOver(const QByteArray& from, const QByteArray& to) const override;
+    int link(const QByteArray& from, const QByteArray& to) const override;
+    int unlink(const QByteArray& path) const override;
+    int linkStatus(const QByteArray& path, struct stat& info) const override;
+    int open(const QByteArray& path, int flags) const override;
+    ssize_t read(int fd, char* data, size_t size) const override;
     ssize_t write(int fd, const char* data, size_t size) const override;
+    int truncate(int fd, off_t size) const override;
+    int sync(int fd) const override;
+    int close(int fd) const override;
+    int lock(int fd, bool wait) const override;
+    int readFolder(const QByteArray& folder, QList<corvane::FolderEntry>& entries) const override;
 
 private:
-    mutable int m_renames = 0;
-    mutable int m_writes = 0;
+    struct Fault {
+        int at = 0; // -1 for every call
+        int error = 0;
+    };
+    // The planted fault's errno negated, or the real call's result.
+    template <typename RealCall> auto run(Call call, bool slowed, RealCall real) const {
+        if (slowed && delayMicroseconds > 0)
+            ::usleep(useconds_t(delayMicroseconds));
+        const int n = ++m_counts[call];
+        for (const Fault& planted : m_faults[call]) {
+            if (planted.at == -1 || planted.at == n)
+                return decltype(real())(-planted.error);
+        }
+        return real();
+    }
+
+    std::array<QList<Fault>, CallCount> m_faults{};
+    mutable std::array<int, CallCount> m_counts{};
 };

@@ -31,6 +31,12 @@ TestDrive::TestDrive(const SystemCalls& system, bool withStateFolder)
         QDir(m_dir.path()).mkdir(QStringLiteral("state"));
 }
 
+TestDrive::TestDrive(const QByteArray& home, const SystemCalls& system)
+    : m_drives({{u'c', home, QStringLiteral("home")}}, QFile::encodeName(m_dir.path()) + "/state",
+               system) {
+    QDir(m_dir.path()).mkdir(QStringLiteral("state"));
+}
+
 // Names that are not UTF-8 are beyond QDir, so the folder is emptied by bytes.
 TestDrive::~TestDrive() {
     ::nftw(
@@ -85,5 +91,24 @@ QByteArray TestDrive::contents(const QByteArray& name, const QByteArray& folder)
 }
 
 QByteArray TestDrive::log() const {
-    return ReadAll(QFile::encodeName(m_dir.path()) + "/state/razveljavi.txt");
+    return ReadAll(stateFolder() + "/razveljavi.txt");
+}
+
+QByteArray TestDrive::journal() const {
+    return ReadAll(m_drives.journalPath());
+}
+
+void TestDrive::writeJournal(const QList<PendingRename>& renames, bool tornLast) const {
+    QByteArray bytes;
+    for (const PendingRename& rename : renames)
+        bytes += FormatPendingRename(rename);
+    if (tornLast)
+        bytes.chop(1);
+    QFile file(QFile::decodeName(m_drives.journalPath()));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+QByteArray TestDrive::stateFolder() const {
+    return QFile::encodeName(m_dir.path()) + "/state";
 }

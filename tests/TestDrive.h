@@ -1,17 +1,20 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/RenameJournal.h"
 
 #include <QByteArrayList>
 #include <QString>
 #include <QTemporaryDir>
 
-// A drive "c:" on a temporary folder, with its own state folder for "c:\windows", so that no
-// test touches the real home or state folder.
+// A drive "c:" on a temporary folder (or on a folder of a volume under test), with its own state
+// folder for "c:\windows", so that no test touches the real home or state folder.
 class TestDrive {
 public:
     explicit TestDrive(const corvane::SystemCalls& system = corvane::SystemCalls::Real(),
                        bool withStateFolder = true);
+    // Drive "c:" on a folder of another volume, its state folder still in a temporary folder.
+    TestDrive(const QByteArray& home, const corvane::SystemCalls& system);
     ~TestDrive();
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
@@ -27,6 +30,10 @@ public:
     bool contentsIntact(const QByteArrayList& originals, const QByteArray& folder = {}) const;
     QByteArray contents(const QByteArray& name, const QByteArray& folder = {}) const;
     QByteArray log() const;
+    QByteArray stateFolder() const;
+    // The journal of pending renames, as bytes; written whole, the last entry torn if asked.
+    QByteArray journal() const;
+    void writeJournal(const QList<corvane::PendingRename>& renames, bool tornLast = false) const;
 
 private:
     QTemporaryDir m_dir;

@@ -1,26 +1,32 @@
-// Runs a slowed-down batch over the ".mp3" files of a folder, for a test to kill part-way.
-// Usage: batch_child <folder for drive c:> <state folder>
+// Runs a slowed-down batch (ProperCase) or Undo over the ".mp3" files of a folder, for a test
+// to kill part-way.
+// Usage: batch_child batch|undo <folder for drive c:> <state folder> <delay per step in µs>
 
 #include "FaultySystemCalls.h"
 #include "files/BatchRun.h"
+#include "files/Undo.h"
 #include "files/UndoLog.h"
 #include "platform/FilePattern.h"
 #include "platform/FolderListing.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 using namespace corvane;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    if (argc != 5)
         return 2;
     FaultySystemCalls slow;
-    slow.renameDelayMicroseconds = 500;
-    const DriveTable drives({{u'c', QByteArray(argv[1]), QStringLiteral("home")}},
-                            QByteArray(argv[2]), slow);
+    slow.delayMicroseconds = std::atoi(argv[4]);
+    const DriveTable drives({{u'c', QByteArray(argv[2]), QStringLiteral("home")}},
+                            QByteArray(argv[3]), slow);
     const QString folder = QStringLiteral("c:\\");
+    if (qstrcmp(argv[1], "undo") == 0)
+        return UndoBatch(drives, folder, UndoLogPath()).code;
+    RenameOptions options;
+    options.Option4 = false;
+    options.Option1 = true;
     const QStringList names = ListFiles(drives, folder, FilePattern(u"*.mp3")).names;
-    return RunBatch(drives, folder, names, RenameOptions(), UndoLogPath()).code;
+    return RunBatch(drives, folder, names, options, UndoLogPath()).code;
 }

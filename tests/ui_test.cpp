@@ -90,6 +90,7 @@ private Q_SLOTS:
     void unavailableDrivesAreReported();
     void aboutOpensOnceAndReopensCentred();
     void exitRemovesTheLog();
+    void startUpFinishesCutShortRenamesAndNamesTheRest();
 };
 
 void UiTest::initTestCase() {
@@ -311,6 +312,19 @@ void UiTest::exitRemovesTheLog() {
     QVERIFY(!window.drive.names("../state").contains("razveljavi.txt"));
     QVERIFY(!window.form->isVisible());
     window.click("Command2");
+}
+
+void UiTest::startUpFinishesCutShortRenamesAndNamesTheRest() {
+    // One case-only rename was killed half-way; another was on a stick that is gone.
+    Window window({}, nullptr, [](const TestDrive& drive) {
+        drive.makeFiles({".corvane-rename-0"});
+        drive.writeJournal({{drive.host(), "song.mp3", "Song.mp3", ".corvane-rename-0"},
+                            {"/media/gone", "a.mp3", "b.mp3", {}}});
+    });
+    QCOMPARE(window.listed(), QStringList{u"song.mp3"_qs});
+    QCOMPARE(window.dialogs.messages,
+             QStringList{u"Error: A rename in /media/gone could not be finished: look for "
+                         "\"a.mp3\" there, also under \"b.mp3\"."_qs});
 }
 
 QTEST_MAIN(UiTest)

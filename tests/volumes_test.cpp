@@ -1,0 +1,213 @@
+#include "FuseVolume.h"
+#include "TestDrive.h"
+#include "files/BatchRun.h"
+#include "files/Undo.h"
+#include "files/UndoLog.h"
+#include "platform/FilePattern.h"
+#include "platform/FolderListing.h"
+#include "platform/RenameRecovery.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+#include <memory>
+#include <unistd.h>
+
+using namespace corvane;
+using Kind = FuseVolume::Kind;
+
+Q_DECLARE_METATYPE(FuseVolume::Kind)
+
+namespace {
+
+const QString kRoot = QStringLiteral("c:\\");
+constexpr int kStepDelayMicroseconds = 1500;
+
+void AddVolumeRows() {
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("local disk") << Kind::LocalDisk;
+    QTest::newRow("FAT through fusefat") << Kind::Fat;
+    QTest::newRow("exFAT through exfat-fuse") << Kind::ExFat;
+    QTest::newRow("NTFS through ntfs-3g") << Kind::Ntfs;
+    QTest::newRow("NTFS ignoring case through lowntfs-3g") << Kind::NtfsIgnoringCase;
+}
+
+RenameOptions ProperCase() {
+    RenameOptions options;
+    options.Option4 = false;
+    options.Option1 = true;
+    return options;
+}
+
+BatchResult Batch(const TestDrive& drive, const RenameOptions& options) {
+    const QStringList names = ListFiles(drive.drives(), kRoot, FilePattern(u"*")).names;
+    return RunBatch(drive.drives(), kRoot, names, options, UndoLogPath());
+}
+
+// lowntfs-3g with ignore_case lists every name in lower case, whatever spelling it was given.
+bool ListsLowerCase(Kind kind) {
+    return kind == Kind::NtfsIgnoringCase;
+}
+
+QByteArrayList Sorted(QByteArrayList names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Starts a slowed batch or Undo in a child and kills it after `killAfterMs`, or once the log
+// holds `records` records when that is given.
+void KillChildPartWay(const TestDrive& drive, const char* mode, int killAfterMs, int records) {
+    QProcess child;
+    child.start(QCoreApplication::applicationDirPath() + u"/batch_child"_qs,
+                {QString::fromLatin1(mode), QFile::decodeName(drive.host()),
+                 QFile::decodeName(drive.stateFolder()), QString::number(kStepDelayMicroseconds)});
+    QVERIFY(child.waitForStarted());
+    if (records > 0)
+        QTRY_VERIFY_WITH_TIMEOUT(
+            drive.log().count('\n') >= records || child.state() == QProcess::NotRunning, 20000);
+    QTest::qSleep(killAfterMs);
+    // A batch that stops early may be over already.
+    if (child.state() != QProcess::NotRunning) {
+        child.kill();
+        QVERIFY(child.waitForFinished());
+    }
+}
+
+// Every file is there exactly once, under a name of its own log record or its old name, none
+// under a temporary or hidden name, and the log holds every rename but at most the one in flight.
+void VerifyEveryFileOnce(const TestDrive& drive, const QByteArrayList& originals, bool batch,
+                         bool lowerCase) {
+    const QByteArrayList names = drive.names();
+    QCOMPARE(names.size(), originals.size());
+    QVERIFY(drive.contentsIntact(originals));
+    for (const QByteArray& name : names)
+        QVERIFY2(!name.startsWith('.'), name.constData());
+    const UndoLogContents log = ParseUndoLog(drive.log());
+    QCOMPARE(log.code, kNoError);
+    qsizetype unlogged = 0;
+    for (const QByteArray& name : names) {
+        const QByteArray old = drive.contents(name);
+        const bool logged =
+            std::any_of(log.records.begin(), log.records.end(), [&](const UndoRecord& record) {
+                const QString listed = lowerCase ? record.newName.toLower() : record.newName;
+                return listed.toUtf8() == name && record.oldName.toUtf8() == old;
+            });
+        if (name != old && !logged)
+            ++unlogged;
+        if (batch)
+            continue;
+        // Undo only ever puts a logged file back.
+        QVERIFY2(name == old || logged, name.constData());
+    }
+    QVERIFY(unlogged <= (batch ? 1 : 0));
+}
+
+void Repair(const TestDrive& drive) {
+    QCOMPARE(RecoverPendingRenames(SystemCalls::Real(), drive.drives().journalPath()),
+             QList<PendingRename>());
+}
+
+// The volume under test, or a skip that says why it cannot be had here.
+#define MOUNT_OR_SKIP(volume)                                                                      \
+    QFETCH(Kind, kind);                                                                            \
+    FuseVolume volume(kind);                                                                       \
+    if (!volume.unavailable().isEmpty())                                                           \
+        QSKIP(qPrintable(volume.unavailable()));
+
+} // namespace
+
+class VolumesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void batchAndUndoRestoreTheFolder_data() { AddVolumeRows(); }
+    void batchAndUndoRestoreTheFolder();
+    void longNameIsRenamedAndUndone_data() { AddVolumeRows(); }
+    void longNameIsRenamedAndUndone();
+    void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
+    void killedBatchAndUndoLeaveEveryFileOnce();
+};
+
+void VolumesTest::batchAndUndoRestoreTheFolder() {
+    MOUNT_OR_SKIP(volume);
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
+    const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
+    drive.makeFiles(originals);
+    const BatchResult batch = Batch(drive, ProperCase());
+    if (ListsLowerCase(kind)) {
+        // A new spelling that cannot be read back is reported, not counted as done.
+        QCOMPARE(batch.code, kAccessDenied);
+        QCOMPARE(batch.renamed, 1);
+        QCOMPARE(drive.names(),
+                 QByteArrayList({"my band - first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"}));
+    } else {
+        QCOMPARE(batch.code, kFileExists);
+        QCOMPARE(batch.renamed, 3);
+        QCOMPARE(drive.names(),
+                 QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
+    }
+    QVERIFY(drive.contentsIntact(originals));
+    QCOMPARE(UndoBatch(drive.drives(), kRoot, UndoLogPath()).code, kNoError);
+    QCOMPARE(drive.names(), Sorted(originals));
+    QVERIFY(drive.contentsIntact(originals));
+
+    // A chain: "ab" gives up its name for "abb" and "a" takes it.
+    RenameOptions chain;
+    chain.Check5 = Checked;
+    chain.Text3 = u"a"_qs;
+    chain.Text4 = u"ab"_qs;
+    drive.makeFiles({"ab.mp3", "a.mp3"}, "chain");
+    const QString folder = u"c:\\chain"_qs;
+    QCOMPARE(
+        RunBatch(drive.drives(), folder, {u"ab.mp3"_qs, u"a.mp3"_qs}, chain, UndoLogPath()).code,
+        kNoError);
+    QCOMPARE(drive.names("chain"), QByteArrayList({"ab.mp3", "abb.mp3"}));
+    QCOMPARE(UndoBatch(drive.drives(), folder, UndoLogPath()).code, kNoError);
+    QCOMPARE(drive.names("chain"), QByteArrayList({"a.mp3", "ab.mp3"}));
+    QVERIFY(drive.contentsIntact({"a.mp3", "ab.mp3"}, "chain"));
+}
+
+void VolumesTest::longNameIsRenamedAndUndone() {
+    MOUNT_OR_SKIP(volume);
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    // 206 characters in 406 bytes: past 255 bytes, within NTFS's and exFAT's 255 characters.
+    const QByteArray name = QString(200, u'\xe9').toUtf8() + "_x.mp3";
+    drive.makeFiles({name});
+    if (drive.names() != QByteArrayList{name})
+        QSKIP("this volume holds no name of 406 bytes");
+    QCOMPARE(Batch(drive, RenameOptions()).code, kNoError);
+    QCOMPARE(drive.names(), QByteArrayList{QString(200, u'\xe9').toUtf8() + " x.mp3"});
+    QCOMPARE(UndoBatch(drive.drives(), kRoot, UndoLogPath()).code, kNoError);
+    QCOMPARE(drive.names(), QByteArrayList{name});
+}
+
+void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {
+    MOUNT_OR_SKIP(volume);
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    QByteArrayList originals;
+    for (int i = 0; i < 12; ++i) {
+        originals.append("song " + QByteArray::number(i + 10) + ".mp3"); // a case-only change
+        originals.append("a_b_" + QByteArray::number(i + 10) + ".mp3");
+    }
+    QRandomGenerator random(7);
+    for (int round = 0; round < 12; ++round) {
+        for (const QByteArray& name : drive.names())
+            QCOMPARE(::unlink(drive.host(name).constData()), 0);
+        drive.makeFiles(originals);
+        const bool undo = round % 2 == 1;
+        if (undo) {
+            QVERIFY(Batch(drive, ProperCase()).renamed > 0);
+            KillChildPartWay(drive, "undo", 10 + random.bounded(40), 0);
+        } else {
+            KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
+        }
+        Repair(drive);
+        VerifyEveryFileOnce(drive, originals, !undo, ListsLowerCase(kind));
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+QTEST_GUILESS_MAIN(VolumesTest)
+#include "volumes_test.moc"
