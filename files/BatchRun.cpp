@@ -5,6 +5,7 @@
 #include "names/NameLimits.h"
 #include "platform/FileOperations.h"
 #include "platform/LogFile.h"
+#include "platform/NameCodec.h"
 
 namespace corvane {
 namespace {
@@ -22,12 +23,15 @@ RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
     } catch (const NameOverflow&) {
         return {kNameTooLong};
     }
-    const std::optional<QByteArray> record = FormatUndoRecord({newName, oldName});
-    if (!record)
+    // Each name is encoded once, for its rename and its record.
+    const std::optional<QByteArray> oldBytes = EncodeName(oldName);
+    const std::optional<QByteArray> newBytes = EncodeName(newName);
+    if (!oldBytes || !newBytes)
         return {kBadFileName};
-    if (RenameResult renamed = folder.rename(oldName, newName); renamed.code != kNoError)
+    RenameResult renamed = folder.rename(oldName, newName, oldBytes, newBytes);
+    if (renamed.code != kNoError)
         return renamed;
-    const FileErrorCode logged = log.write(*record);
+    const FileErrorCode logged = log.write(FormatUndoRecord(*newBytes, *oldBytes));
     if (logged == kNoError)
         return {};
     const RenameResult back = folder.rename(newName, oldName);

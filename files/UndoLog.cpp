@@ -23,7 +23,11 @@ std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record) {
     const std::optional<QByteArray> oldName = EncodeName(record.oldName);
     if (!newName || !oldName)
         return std::nullopt;
-    return QByteArray('"' + *newName + "\",\"" + *oldName + "\"\r\n");
+    return FormatUndoRecord(*newName, *oldName);
+}
+
+QByteArray FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName) {
+    return '"' + newName + "\",\"" + oldName + "\"\r\n";
 }
 
 UndoLogContents ParseUndoLog(QByteArrayView bytes) {

@@ -25,6 +25,8 @@ struct UndoRecord {
 // `"new","old"` and CR LF, the names unescaped through the name codec; nothing when a name
 // holds a character no byte stands for.
 std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record);
+// The same, of names already encoded.
+QByteArray FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName);
 
 struct UndoLogContents {
     FileErrorCode code = kNoError; // kLogUnreadable when a record is cut short or malformed

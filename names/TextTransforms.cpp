@@ -36,6 +36,12 @@ QString RemoveCharacters(QString name, QStringView characters) {
     EnsureFits(listed);
     if (listed.isEmpty())
         return name;
+    // Most names hold none of the characters: a scan per character is far cheaper than the loop.
+    const bool onlySingleUnits =
+        std::none_of(listed.begin(), listed.end(), [](QChar c) { return c.isSurrogate(); });
+    if (onlySingleUnits &&
+        std::none_of(listed.begin(), listed.end(), [&](QChar c) { return name.contains(c); }))
+        return name;
 
     QChar* units = name.data();
     const qsizetype size = name.size();

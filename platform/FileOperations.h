@@ -35,11 +35,16 @@ public:
     // file; the same name twice is a success that does nothing; a name that differs only in
     // letter case takes its new spelling also on a volume that ignores case.
     RenameResult rename(QStringView oldName, QStringView newName) const;
+    // The same, with the names' bytes as the caller has encoded them already.
+    RenameResult rename(QStringView oldName, QStringView newName,
+                        const std::optional<QByteArray>& encodedOld,
+                        const std::optional<QByteArray>& encodedNew) const;
 
 private:
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host;
     FileErrorCode m_unmappable = kNoError;
+    QByteArray m_journal;
 };
 
 inline RenameResult RenameInFolder(const DriveTable& drives, QStringView folder,
