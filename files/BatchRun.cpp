@@ -35,9 +35,10 @@ RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
     if (logged == kNoError)
         return {};
     const RenameResult back = folder.rename(newName, oldName);
-    return {logged, back.code == kNoError   ? QString()
-                    : back.leftAs.isEmpty() ? newName
-                                            : back.leftAs};
+    if (back.code == kNoError)
+        return {logged};
+    // The file stays under its new name without a record, or where the take-back left it.
+    return {logged, back.leftAs.isEmpty() ? newName : back.leftAs};
 }
 
 } // namespace

@@ -8,7 +8,6 @@ namespace corvane {
 struct StrandedFile {
     QString name;   // the name the file had
     QString leftAs; // the name it is left under; empty when nothing is stranded
-    bool operator==(const StrandedFile&) const = default;
 };
 
 } // namespace corvane
