@@ -64,6 +64,13 @@ int FaultySystemCalls::lock(int fd, bool wait) const {
     return run(Lock, false, [&] { return SystemCalls::lock(fd, wait); });
 }
 
+void FaultySystemCalls::failFolder(const QByteArray& folder, int error) {
+    m_failingFolder = folder;
+    m_folderError = error;
+}
+
 int FaultySystemCalls::readFolder(const QByteArray& folder, QList<FolderEntry>& entries) const {
+    if (folder == m_failingFolder)
+        return -m_folderError;
     return run(ReadFolder, false, [&] { return SystemCalls::readFolder(folder, entries); });
 }

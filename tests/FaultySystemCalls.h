@@ -31,6 +31,8 @@ public:
 
     void failAt(Call call, int n, int error);
     void failAlways(Call call, int error);
+    // Listing this one folder fails with `error`, as a folder the user may not read.
+    void failFolder(const QByteArray& folder, int error);
     // Each write takes at most this many bytes, as a pipe or a full disk may.
     int writeLimit = 0;
     int delayMicroseconds = 0;
@@ -67,5 +69,7 @@ private:
     }
 
     std::array<QList<Fault>, CallCount> m_faults{};
+    QByteArray m_failingFolder;
+    int m_folderError = 0;
     mutable std::array<int, CallCount> m_counts{};
 };

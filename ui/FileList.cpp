@@ -4,6 +4,7 @@
 #include "platform/FolderListing.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 
 namespace corvane {
 
@@ -25,14 +26,24 @@ void FileList::setPattern(const QString& pattern) {
 }
 
 void FileList::refresh() {
-    // A folder that cannot be listed shows no files.
-    m_names = ListFiles(m_drives, m_folder, FilePattern(m_pattern)).names;
+    // A folder that cannot be listed shows no files, and keeps why.
+    FolderListing listing = ListFiles(m_drives, m_folder, FilePattern(m_pattern));
+    m_names = std::move(listing.names);
+    m_listingCode = listing.code;
     clear();
     addItems(m_names);
 }
 
 void FileList::setPreview(std::function<QString(const QString&)> preview) {
     m_preview = std::move(preview);
+}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentItem() != nullptr)
+        Q_EMIT itemDoubleClicked(currentItem());
+    else
+        QListWidget::keyPressEvent(event);
 }
 
 bool FileList::viewportEvent(QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
 
 #include <QListWidget>
 #include <functional>
@@ -20,18 +21,23 @@ public:
     void refresh();
 
     const QStringList& names() const { return m_names; }
+    // Why the folder could not be listed at the last reading; 0 when it could.
+    FileErrorCode listingCode() const { return m_listingCode; }
 
     // What hovering an entry shows: the name the batch would give it.
     void setPreview(std::function<QString(const QString&)> preview);
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    // Enter on a name does what a double-click does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     const DriveTable& m_drives;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.*");
     QStringList m_names;
+    FileErrorCode m_listingCode = kNoError;
     std::function<QString(const QString&)> m_preview;
 };
 

@@ -65,6 +65,12 @@ Form1::~Form1() {
     delete m_about;
 }
 
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && Command3 != nullptr)
+        setButtonPictures();
+    QMainWindow::changeEvent(event);
+}
+
 void Form1::connectHandlers() {
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -126,6 +132,11 @@ RenameOptions Form1::currentOptions() const {
 }
 
 void Form1::Command1_Click() {
+    // A folder that could not be listed is no empty folder: the last batch stays undoable.
+    if (const FileErrorCode unlisted = File1->listingCode(); unlisted != kNoError) {
+        ShowFileError(unlisted);
+        return;
+    }
     stevec = -1;
     BatchResult result;
     {
@@ -185,6 +196,8 @@ void Form1::Drive1_Change() {
 
 void Form1::Dir1_Change() {
     File1->setFolder(Dir1->path());
+    // A folder that cannot be listed says so once, as it is opened.
+    ShowFileError(File1->listingCode());
 }
 
 void Form1::Text1_Change() {

@@ -45,8 +45,13 @@ private Q_SLOTS:
     void CheckOrOption_Click();
     void menAbout_Click();
 
+protected:
+    // A change of theme redraws the button pictures for the new colours.
+    void changeEvent(QEvent* event) override;
+
 private:
     void createControls();
+    void setButtonPictures();
     void connectHandlers();
     void Form_Load();
     void ShowFileError(FileErrorCode code, const StrandedFile& stranded = {});

@@ -1,3 +1,4 @@
+#include "ui/ButtonPictures.h"
 #include "ui/DriveList.h"
 #include "ui/FileList.h"
 #include "ui/FolderList.h"
@@ -70,14 +71,16 @@ void Form1::createControls() {
     Option4->setChecked(true);
     for (QCheckBox* ticked : {Check1, Check2, Check6})
         ticked->setChecked(true);
-    Command4->setIcon(QIcon(QStringLiteral(":/copy.png")));
+    setButtonPictures();
     Command4->setToolTip(text("Copy names to clipboard"));
     Command4->setAccessibleName(text("Copy names to clipboard"));
-    Command3->setIcon(QIcon(QStringLiteral(":/undo.png")));
     Command3->setToolTip(text("Undo"));
     Command3->setAccessibleName(text("Undo"));
     for (QPushButton* picture : {Command4, Command3})
         picture->setIconSize(QSize(16, 15));
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {Command1, Command4, Command3, Command2})
+        button->setAutoDefault(true);
 
     // The designed tab order; the label takes no focus.
     const QList<QWidget*> tabOrder{Drive1,  Dir1,   Text1,  File1,    Option4,  Option1,  Option3,
@@ -90,6 +93,11 @@ void Form1::createControls() {
     menPomoc->setObjectName(text("menPomoc"));
     menAbout = menPomoc->addAction(text("About"));
     menAbout->setObjectName(text("menAbout"));
+}
+
+void Form1::setButtonPictures() {
+    Command4->setIcon(ButtonPicture(QStringLiteral(":/copy.png"), palette()));
+    Command3->setIcon(ButtonPicture(QStringLiteral(":/undo.png"), palette()));
 }
 
 } // namespace corvane

@@ -14,7 +14,8 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About"));
     setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
-    resize(TwipsRect(0, 0, 4920, 3810).size());
+    // A fixed size, so that no window manager offers to maximise it.
+    setFixedSize(TwipsRect(0, 0, 4920, 3810).size());
     // The classic active window border colour: the button face.
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Button).darker(110));
@@ -40,6 +41,9 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
     version->setObjectName(QStringLiteral("Label2"));
     version->setGeometry(TwipsRect(3000, 1080, 855, 255));
 
+    // Close holds the focus so that Enter closes the window.
+    close->setAutoDefault(true);
+    close->setDefault(true);
     close->setFocus();
     connect(close, &QPushButton::clicked, this, &Form4::Command1_Click);
     Form_Load();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QIcon>
+#include <QPalette>
+#include <QString>
+
+namespace corvane {
+
+// A picture button's picture, legible on the palette's buttons: where the theme is dark, its
+// dark strokes take the button text's colour; disabled, it is drawn faint, so that the two
+// states never look alike.
+QIcon ButtonPicture(const QString& resource, const QPalette& palette);
+
+} // namespace corvane
