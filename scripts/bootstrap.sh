@@ -12,6 +12,8 @@ packages=(
     fonts-liberation
     xvfb
     xdotool
+    openbox
+    x11-utils
     clang
     libclang-rt-14-dev
     desktop-file-utils

@@ -20,3 +20,28 @@ start_xvfb() {
 corvane_window() {
     timeout 20 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n1
 }
+
+# Prints a window's outer frame as "left top width height", once the window manager has framed it.
+frame_of() {
+    local extents
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ')
+    [[ -n $extents ]] || return 1
+    IFS=, read -r left right top bottom <<<"$extents"
+    local info x y width height
+    info=$(xwininfo -id "$1")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/.*Width: *//p' <<<"$info")
+    height=$(sed -n 's/.*Height: *//p' <<<"$info")
+    echo $((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))
+}
+# Starts openbox on the display, sets wm to its process id and waits until it manages windows.
+start_openbox() {
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    return 1
+}

@@ -1,4 +1,6 @@
+#include "FaultySystemCalls.h"
 #include "TestDrive.h"
+#include "ui/ButtonPictures.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
 #include "ui/InterfaceFont.h"
@@ -15,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <cerrno>
 
 using namespace corvane;
 
@@ -25,11 +28,13 @@ class ScriptedDialogs : public Dialogs {
 public:
     QString answer;
     QStringList messages;
+    QStringList asked; // the default text of every input box
 
     void showMessage(QWidget*, const QString& title, const QString& text) override {
         messages.append(title + u": "_qs + text);
     }
-    QString askText(QWidget*, const QString&, const QString&, const QString&) override {
+    QString askText(QWidget*, const QString&, const QString&, const QString& defaultText) override {
+        asked.append(defaultText);
         return answer;
     }
 };
@@ -91,6 +96,9 @@ private Q_SLOTS:
     void aboutOpensOnceAndReopensCentred();
     void exitRemovesTheLog();
     void startUpFinishesCutShortRenamesAndNamesTheRest();
+    void enterPressesTheFocusedButton();
+    void unreadableFolderSaysSoAndKeepsTheLastBatch();
+    void picturesStandOutInBothThemes();
 };
 
 void UiTest::initTestCase() {
@@ -220,6 +228,8 @@ void UiTest::handRename_data() {
                                << QStringList();
     QTest::newRow("taken") << u"b.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
                            << QStringList{u"Error: Files are read only!"_qs};
+    QTest::newRow("blanks only") << u"   "_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                                 << QStringList{u"Error: Bad file name!"_qs};
     QTest::newRow("not a name") << u"x/y.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
                                 << QStringList{u"Error: Bad file name!"_qs};
 }
@@ -296,8 +306,12 @@ void UiTest::aboutOpensOnceAndReopensCentred() {
     const QPoint centred = first->pos();
     QCOMPARE(first->findChild<QLabel*>(u"Label1"_qs)->text(), u"Corvane"_qs);
     QCOMPARE(first->focusWidget(), first->findChild<QPushButton*>(u"Command1"_qs));
+    // No window manager may offer to maximise it.
+    QVERIFY(!first->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(first->minimumSize(), first->maximumSize());
     first->move(centred + QPoint(40, 30));
-    QTest::mouseClick(first->findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
+    // Enter on the focused Close closes the window, as a click does.
+    QTest::keyClick(first->focusWidget(), Qt::Key_Return);
     QTRY_COMPARE(aboutWindows().size(), 0);
     about->trigger();
     QCOMPARE(aboutWindows().size(), 1);
@@ -325,6 +339,80 @@ void UiTest::startUpFinishesCutShortRenamesAndNamesTheRest() {
     QCOMPARE(window.dialogs.messages,
              QStringList{u"Error: A rename in /media/gone could not be finished: look for "
                          "\"a.mp3\" there, also under \"b.mp3\"."_qs});
+}
+
+void UiTest::enterPressesTheFocusedButton() {
+    Window window({"a_b.mp3"});
+    const auto enterOn = [&](QWidget* control) {
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Return);
+    };
+    enterOn(window.get<QPushButton>("Command1"));
+    QCOMPARE(window.listed(), QStringList{u"a b.mp3"_qs});
+    enterOn(window.get<QPushButton>("Command4"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"a b\r\n"_qs);
+    enterOn(window.get<QPushButton>("Command3"));
+    QCOMPARE(window.listed(), QStringList{u"a_b.mp3"_qs});
+
+    auto* list = window.get<QListWidget>("File1");
+    list->setCurrentRow(0);
+    enterOn(list);
+    QCOMPARE(window.dialogs.asked, QStringList{u"a_b.mp3"_qs});
+
+    enterOn(window.get<QPushButton>("Command2"));
+    QVERIFY(!window.form->isVisible());
+    QVERIFY(window.drive.log().isNull());
+}
+
+void UiTest::unreadableFolderSaysSoAndKeepsTheLastBatch() {
+    FaultySystemCalls system;
+    TestDrive drive(system);
+    drive.makeFiles({"a_b.mp3"});
+    drive.makeFiles({"c_d.mp3"}, "locked");
+    system.failFolder(drive.host("locked"), EACCES);
+    Window window({}, &drive.drives());
+    window.click("Command1");
+    const QByteArray log = drive.log();
+    QCOMPARE(log, QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
+
+    auto* folders = window.get<QListWidget>("Dir1");
+    Q_EMIT folders->itemActivated(folders->findItems(u"locked"_qs, Qt::MatchExactly).first());
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+    window.click("Command1");
+    QCOMPARE(window.dialogs.messages.size(), 2);
+    QCOMPARE(drive.log(), log);
+    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+    QCOMPARE(drive.names("locked"), QByteArrayList{"c_d.mp3"});
+}
+
+void UiTest::picturesStandOutInBothThemes() {
+    QPalette dark;
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    for (const QPalette& palette : {QPalette(QColor(0xef, 0xef, 0xef)), dark}) {
+        for (const QString& picture : {u":/undo.png"_qs, u":/copy.png"_qs}) {
+            const QIcon icon = ButtonPicture(picture, palette);
+            const QImage normal = icon.pixmap(QSize(16, 15)).toImage();
+            const QImage disabled = icon.pixmap(QSize(16, 15), QIcon::Disabled).toImage();
+            // The darkest or lightest stroke stands well apart from the button face, and the
+            // disabled picture is far fainter than the enabled one.
+            int contrast = 0;
+            qint64 normalAlpha = 0;
+            qint64 disabledAlpha = 0;
+            const int face = palette.color(QPalette::Button).lightness();
+            for (int y = 0; y < normal.height(); ++y) {
+                for (int x = 0; x < normal.width(); ++x) {
+                    const QColor pixel = normal.pixelColor(x, y);
+                    if (pixel.alpha() == 255)
+                        contrast = std::max(contrast, std::abs(pixel.lightness() - face));
+                    normalAlpha += pixel.alpha();
+                    disabledAlpha += disabled.pixelColor(x, y).alpha();
+                }
+            }
+            QVERIFY2(contrast > 150, qPrintable(picture));
+            QVERIFY2(disabledAlpha * 2 < normalAlpha, qPrintable(picture));
+        }
+    }
 }
 
 QTEST_MAIN(UiTest)

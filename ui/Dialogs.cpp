@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSpacerItem>
 
@@ -34,7 +35,9 @@ QString Dialogs::askText(QWidget* parent, const QString& title, const QString& p
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);
-    dialog.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * kRenameCharacters);
+    // The box sizes itself to its field: the field is made room for a long name.
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kRenameCharacters);
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
