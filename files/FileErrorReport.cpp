@@ -25,6 +25,13 @@ FileErrorReport CodeReport(FileErrorCode code) {
         return {QStringLiteral("Device I/O error!")};
     case kDiskFull:
         return {QStringLiteral("Disk is full!")};
+    case kLogUnreadable:
+        return {QStringLiteral("The undo log is damaged!")};
+    case kLogNotAFile:
+        return {QStringLiteral("The undo log is not a plain file: nothing was touched!")};
+    case kLogTooLarge:
+        return {
+            QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};
     default:
         return {QStringLiteral("Unexpected error %1!").arg(code)};
     }

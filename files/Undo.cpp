@@ -9,7 +9,7 @@ namespace corvane {
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath) {
     RepairPendingRenames(drives);
     UndoResult result;
-    const FileContents file = ReadWholeFile(drives, logPath);
+    const FileContents file = ReadWholeFile(drives, logPath, kLargestUndoLog);
     if (file.code != kNoError) {
         result.code = file.code;
         return result;
@@ -19,7 +19,9 @@ UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView l
     const FolderOnHost host(drives, folder);
     for (auto record = log.records.crbegin(); record != log.records.crend(); ++record) {
         const RenameResult renamed = host.rename(record->newName, record->oldName);
-        if (renamed.code == kNoError)
+        // A record an Undo cut short had already put back is restored all the same.
+        const bool putBack = renamed.code == kFileNotFound && host.holds(record->oldName);
+        if (renamed.code == kNoError || putBack)
             ++result.restored;
         else if (result.code == kNoError)
             result.code = renamed.code;

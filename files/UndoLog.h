@@ -15,6 +15,10 @@ inline QString UndoLogPath() {
     return QStringLiteral("c:\\windows\\razveljavi.txt");
 }
 
+// The largest log a batch writes: 32,767 records of two names of at most 255 UTF-16 units,
+// 1,020 bytes, each.
+inline constexpr qsizetype kLargestUndoLog = 32767 * (2 * 1020 + 6);
+
 // One rename of a batch: the name the batch gave the file, and the name it had.
 struct UndoRecord {
     QString newName;

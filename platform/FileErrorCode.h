@@ -17,5 +17,8 @@ inline constexpr FileErrorCode kDeviceUnavailable = 68; // the drive is unavaila
 inline constexpr FileErrorCode kDiskNotReady = 71;      // no medium in the drive
 inline constexpr FileErrorCode kAccessDenied = 75;      // access to the path or file refused
 inline constexpr FileErrorCode kPathNotFound = 76;      // the folder does not exist
+// This program's own, past the classic table.
+inline constexpr FileErrorCode kLogNotAFile = 1001; // the undo log is a link, a FIFO, a device...
+inline constexpr FileErrorCode kLogTooLarge = 1002; // larger than any batch writes
 
 } // namespace corvane

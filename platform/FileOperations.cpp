@@ -141,6 +141,13 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
     return {CodeForFailure(-outcome.error, *m_host), DecodeName(outcome.leftAs)};
 }
 
+bool FolderOnHost::holds(QStringView name) const {
+    const std::optional<QByteArray> encoded = EncodeName(name);
+    struct stat info {};
+    return m_host && encoded && IsEntryName(name) &&
+           m_drives.system().linkStatus(InFolder(*m_host, *encoded), info) == 0;
+}
+
 QList<PendingRename> RepairPendingRenames(const DriveTable& drives) {
     return RecoverPendingRenames(drives.system(), drives.journalPath());
 }

@@ -40,6 +40,9 @@ public:
                         const std::optional<QByteArray>& encodedOld,
                         const std::optional<QByteArray>& encodedNew) const;
 
+    // Whether the folder holds an entry of that name.
+    bool holds(QStringView name) const;
+
 private:
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host;

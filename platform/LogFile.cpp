@@ -2,12 +2,45 @@
 
 #include "platform/HostPaths.h"
 
+#include <cerrno>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
+namespace {
+
+struct OpenedFile {
+    int fd = -1;
+    FileErrorCode code = kNoError;
+    off_t size = 0;
+};
+
+// Opens the file at `host` only if it is a plain file: no symbolic link is followed, and a FIFO
+// or a device neither blocks nor is touched.
+OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int flags) {
+    OpenedFile opened;
+    const int fd = system.open(host, flags | O_NOFOLLOW | O_NONBLOCK);
+    if (fd == -ELOOP || fd == -EISDIR || fd == -ENXIO) {
+        opened.code = kLogNotAFile;
+        return opened;
+    }
+    if (fd < 0) {
+        opened.code = CodeForFailure(-fd, ParentOf(host));
+        return opened;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        system.close(fd);
+        opened.code = kLogNotAFile;
+        return opened;
+    }
+    opened.fd = fd;
+    opened.size = info.st_size;
+    return opened;
+}
+
+} // namespace
 
 LogFile::~LogFile() {
     close();
@@ -19,13 +52,20 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
     if (!host)
         return UnmappableCode(m_drives, path);
     m_folder = ParentOf(*host);
-    const int flags = O_WRONLY | O_CREAT | (mode == Mode::Append ? O_APPEND : O_TRUNC);
-    const int fd = m_drives.system().open(*host, flags);
-    if (fd < 0)
-        return CodeForFailure(-fd, m_folder);
-    struct stat info {};
-    m_fd = fd;
-    m_size = ::fstat(fd, &info) == 0 ? info.st_size : 0;
+    // Emptied only once it is known to be a plain file.
+    const OpenedFile opened =
+        OpenPlainFile(m_drives.system(), *host, O_WRONLY | O_CREAT | O_APPEND);
+    if (opened.code != kNoError)
+        return opened.code;
+    m_fd = opened.fd;
+    m_size = opened.size;
+    if (mode == Mode::WriteFromEmpty) {
+        if (const int emptied = m_drives.system().truncate(m_fd, 0); emptied < 0) {
+            close();
+            return CodeForFailure(-emptied, m_folder);
+        }
+        m_size = 0;
+    }
     return kNoError;
 }
 
@@ -48,23 +88,27 @@ FileErrorCode LogFile::close() {
     return failure < 0 ? CodeForFailure(-failure, m_folder) : kNoError;
 }
 
-FileContents ReadWholeFile(const DriveTable& drives, QStringView path) {
+FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype limit) {
     FileContents contents;
     const std::optional<QByteArray> host = drives.hostPath(path);
     if (!host) {
         contents.code = UnmappableCode(drives, path);
         return contents;
     }
-    const int fd = drives.system().open(*host, O_RDONLY);
-    if (fd < 0) {
-        contents.code = CodeForFailure(-fd, ParentOf(*host));
+    const OpenedFile opened = OpenPlainFile(drives.system(), *host, O_RDONLY);
+    contents.code = opened.code == kNoError && opened.size > limit ? kLogTooLarge : opened.code;
+    if (opened.fd < 0 || contents.code != kNoError) {
+        if (opened.fd >= 0)
+            drives.system().close(opened.fd);
         return contents;
     }
-    const ReadBytes read = ReadUpTo(drives.system(), fd, std::numeric_limits<qsizetype>::max() - 1);
-    drives.system().close(fd);
+    const ReadBytes read = ReadUpTo(drives.system(), opened.fd, limit);
+    drives.system().close(opened.fd);
     contents.bytes = read.bytes;
     if (read.error < 0)
         contents.code = kDeviceIoError;
+    else if (read.bytes.size() > limit)
+        contents.code = kLogTooLarge;
     return contents;
 }
 

@@ -11,7 +11,8 @@ namespace corvane {
 
 // The one open-file slot through which the undo log is written. Every write goes straight to
 // the operating system; the file is synced to disk once, when the slot is closed. Closing a
-// slot that is not open does nothing.
+// slot that is not open does nothing. Only a plain file is opened: a symbolic link, a FIFO, a
+// device or a folder is refused untouched.
 class LogFile {
 public:
     enum class Mode { WriteFromEmpty, Append };
@@ -40,7 +41,7 @@ struct FileContents {
     QByteArray bytes;
 };
 
-// The whole of a file at a drive path.
-FileContents ReadWholeFile(const DriveTable& drives, QStringView path);
+// The whole of a plain file at a drive path, refused when it is larger than `limit`.
+FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype limit);
 
 } // namespace corvane

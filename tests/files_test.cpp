@@ -7,9 +7,12 @@
 #include "platform/FilePattern.h"
 #include "platform/FolderListing.h"
 
+#include <QFile>
 #include <QTest>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace corvane;
 
@@ -64,6 +67,10 @@ private Q_SLOTS:
     void bytesOfAnyNameAreRenamedLoggedAndUndone();
     void undoRestoresAChainInReverse();
     void undoTriesEveryRecordAfterAFailure();
+    void logThatIsNoPlainFileIsRefusedUntouched_data();
+    void logThatIsNoPlainFileIsRefusedUntouched();
+    void oversizedLogIsRefused();
+    void undoRunAgainCountsWhatItPutBack();
     void logParsing_data();
     void logParsing();
     void reports_data();
@@ -247,6 +254,56 @@ void FilesTest::undoTriesEveryRecordAfterAFailure() {
     QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_3.mp3"}));
 }
 
+void FilesTest::logThatIsNoPlainFileIsRefusedUntouched_data() {
+    QTest::addColumn<QByteArray>("kind");
+    for (const char* kind : {"link to a file", "link to a device", "FIFO", "folder"})
+        QTest::newRow(kind) << QByteArray(kind);
+}
+
+// The batch and Undo neither follow, nor block on, nor empty a log that is no plain file.
+void FilesTest::logThatIsNoPlainFileIsRefusedUntouched() {
+    QFETCH(QByteArray, kind);
+    TestDrive drive;
+    drive.makeFiles({"a_b.mp3", "precious.txt"});
+    const QByteArray log = drive.stateFolder() + "/razveljavi.txt";
+    if (kind == "link to a file")
+        QCOMPARE(::symlink(drive.host("precious.txt").constData(), log.constData()), 0);
+    else if (kind == "link to a device")
+        QCOMPARE(::symlink("/dev/zero", log.constData()), 0);
+    else if (kind == "FIFO")
+        QCOMPARE(::mkfifo(log.constData(), 0644), 0);
+    else
+        QCOMPARE(::mkdir(log.constData(), 0755), 0);
+
+    QCOMPARE(Batch(drive).code, kLogNotAFile);
+    QCOMPARE(UndoIn(drive).code, kLogNotAFile);
+    QCOMPARE(drive.names(), QByteArrayList({"a_b.mp3", "precious.txt"}));
+    QCOMPARE(drive.contents("precious.txt"), QByteArray("precious.txt"));
+}
+
+void FilesTest::oversizedLogIsRefused() {
+    TestDrive drive;
+    drive.makeFiles({"a b.mp3"});
+    QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    QVERIFY(log.write("\"a b.mp3\",\"a_b.mp3\"\r\n") > 0);
+    QVERIFY(log.resize(kLargestUndoLog + 1)); // sparse: no room taken
+    log.close();
+    QCOMPARE(UndoIn(drive).code, kLogTooLarge);
+    QCOMPARE(drive.names(), QByteArrayList{"a b.mp3"});
+}
+
+void FilesTest::undoRunAgainCountsWhatItPutBack() {
+    TestDrive drive;
+    drive.makeFiles({"a_1.mp3", "a_2.mp3"});
+    QCOMPARE(Batch(drive).code, kNoError);
+    QCOMPARE(UndoIn(drive).restored, 2);
+    const UndoResult again = UndoIn(drive);
+    QCOMPARE(again.code, kNoError);
+    QCOMPARE(again.restored, 2);
+    QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3"}));
+}
+
 void FilesTest::logParsing_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("code");
@@ -285,7 +342,8 @@ void FilesTest::reports_data() {
     QTest::newRow("75") << 75 << u"Files are read only!"_qs << false;
     QTest::newRow("68") << 68 << u"Choose proper drive!"_qs << true;
     QTest::newRow("76") << 76 << u"CD-ROM is not ready!"_qs << false;
-    QTest::newRow("62") << 62 << u"Unexpected error 62!"_qs << false;
+    QTest::newRow("62") << 62 << u"The undo log is damaged!"_qs << false;
+    QTest::newRow("other") << 99 << u"Unexpected error 99!"_qs << false;
 }
 
 void FilesTest::reports() {

@@ -2,6 +2,7 @@
 #include "TestDrive.h"
 #include "ui/ButtonPictures.h"
 #include "ui/Dialogs.h"
+#include "ui/FolderList.h"
 #include "ui/Form1.h"
 #include "ui/InterfaceFont.h"
 
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void enterPressesTheFocusedButton();
     void unreadableFolderSaysSoAndKeepsTheLastBatch();
     void picturesStandOutInBothThemes();
+    void folderWithABackslashIsShownNotOpened();
 };
 
 void UiTest::initTestCase() {
@@ -413,6 +415,22 @@ void UiTest::picturesStandOutInBothThemes() {
             QVERIFY2(disabledAlpha * 2 < normalAlpha, qPrintable(picture));
         }
     }
+}
+
+void UiTest::folderWithABackslashIsShownNotOpened() {
+    // "a\b" as one folder's name would open "a", then "b", another folder.
+    Window window({"w.mp3"}, nullptr, [](const TestDrive& drive) {
+        drive.makeFiles({"x.mp3"}, "a\\b");
+        drive.makeFiles({"y.mp3"}, "a");
+        drive.makeFiles({"z.mp3"}, "a/b");
+    });
+    auto* folders = window.get<QListWidget>("Dir1");
+    const QList<QListWidgetItem*> found = folders->findItems(u"a\\b"_qs, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    Q_EMIT folders->itemActivated(found.first());
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
+    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+    QCOMPARE(window.listed(), QStringList{u"w.mp3"_qs});
 }
 
 QTEST_MAIN(UiTest)

@@ -34,8 +34,13 @@ QString Child(const QString& folder, const QString& name) {
 FolderList::FolderList(const DriveTable& drives, QWidget* parent)
     : QListWidget(parent), m_drives(drives) {
     setItemDelegate(new IndentDelegate(this));
-    connect(this, &QListWidget::itemActivated, this,
-            [this](const QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
+    connect(this, &QListWidget::itemActivated, this, [this](const QListWidgetItem* item) {
+        const QString path = item->data(kPathRole).toString();
+        if (path.isEmpty())
+            Q_EMIT folderRefused(kBadFileName);
+        else
+            setPath(path);
+    });
 }
 
 void FolderList::setPath(const QString& path) {
@@ -65,8 +70,10 @@ void FolderList::showPath() {
         folder = Child(folder, parts.at(level - 1));
         current = add(open, parts.at(level - 1), folder, level);
     }
+    // A "\" in a folder's name would split its drive path: the folder is shown, not opened.
     for (const QString& name : ListFolders(m_drives, m_path).names)
-        add(closed, name, Child(m_path, name), int(parts.size()) + 1);
+        add(closed, name, name.contains(u'\\') ? QString() : Child(m_path, name),
+            int(parts.size()) + 1);
     setCurrentItem(current);
 }
 

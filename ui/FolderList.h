@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/FileErrorCode.h"
 
 #include <QListWidget>
 
@@ -21,6 +22,9 @@ public:
 
 Q_SIGNALS:
     void pathChanged();
+    // A folder that cannot be opened by a drive path: its name holds "\", which would lead to
+    // another folder.
+    void folderRefused(FileErrorCode code);
 
 private:
     void showPath();

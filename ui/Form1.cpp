@@ -79,6 +79,8 @@ void Form1::connectHandlers() {
     connect(File1, &FileList::itemDoubleClicked, this, &Form1::File1_DblClick);
     connect(Drive1, &DriveList::driveChanged, this, &Form1::Drive1_Change);
     connect(Dir1, &FolderList::pathChanged, this, &Form1::Dir1_Change);
+    connect(Dir1, &FolderList::folderRefused, this,
+            [this](FileErrorCode code) { ShowFileError(code); });
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
     for (QCheckBox* box : {Check1, Check2, Check3, Check4, Check5, Check6})
