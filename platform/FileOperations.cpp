@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace corvane {
 namespace {
@@ -22,17 +24,19 @@ struct Outcome {
 // One rename within a host folder, from the cheapest way the volume offers to the safest.
 class VolumeRename {
 public:
-    VolumeRename(const SystemCalls& system, const QByteArray& journalPath, QByteArray folder,
-                 QByteArray from, QByteArray to)
-        : m_system(system), m_journal(system, journalPath), m_folder(std::move(folder)),
-          m_from(std::move(from)), m_to(std::move(to)) {}
+    // `folder` is the open folder the steps happen in, `journalled` the path the journal names
+    // it by.
+    VolumeRename(const SystemCalls& system, const QByteArray& journalPath, int folder,
+                 QByteArray journalled, QByteArray from, QByteArray to)
+        : m_system(system), m_journal(system, journalPath), m_folder(folder),
+          m_journalled(std::move(journalled)), m_from(std::move(from)), m_to(std::move(to)) {}
 
     Outcome run(bool caseOnly) {
-        int renamed = m_system.renameNoReplace(path(m_from), path(m_to));
+        int renamed = m_system.renameNoReplace(m_folder, m_from, m_to);
         if (renamed == -EINVAL) {
-            if (const int written = m_journal.begin({m_folder, m_from, m_to, {}}); written < 0)
+            if (const int written = m_journal.begin({m_journalled, m_from, m_to, {}}); written < 0)
                 return {written};
-            const StepResult step = MoveWithoutNoReplace(m_system, path(m_from), path(m_to));
+            const StepResult step = MoveWithoutNoReplace(m_system, m_folder, m_from, m_to);
             if (step.stranded)
                 return strand(step.error, m_to);
             renamed = step.error;
@@ -51,8 +55,6 @@ public:
     }
 
 private:
-    QByteArray path(const QByteArray& name) const { return InFolder(m_folder, name); }
-
     Outcome strand(int error, const QByteArray& leftAs) {
         m_journal.keep();
         return {error, leftAs};
@@ -62,19 +64,20 @@ private:
     Outcome throughFreeName() {
         for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
             const QByteArray aside = ".corvane-rename-" + QByteArray::number(attempt);
-            if (const int written = m_journal.begin({m_folder, m_from, m_to, aside}); written < 0)
+            if (const int written = m_journal.begin({m_journalled, m_from, m_to, aside});
+                written < 0)
                 return {written};
-            const StepResult out = MoveToFreeName(m_system, path(m_from), path(aside));
+            const StepResult out = MoveToFreeName(m_system, m_folder, m_from, aside);
             if (out.error == -EEXIST)
                 continue;
             if (out.stranded)
                 return strand(out.error, aside);
             if (out.error < 0)
                 return {out.error};
-            const StepResult in = MoveToFreeName(m_system, path(aside), path(m_to));
+            const StepResult in = MoveToFreeName(m_system, m_folder, aside, m_to);
             if (in.error == 0)
                 return confirmSpelling();
-            if (in.stranded || MoveToFreeName(m_system, path(aside), path(m_from)).error < 0)
+            if (in.stranded || MoveToFreeName(m_system, m_folder, aside, m_from).error < 0)
                 return strand(in.error, aside);
             return {in.error};
         }
@@ -84,7 +87,7 @@ private:
     // A volume may take a case-only rename and keep the old spelling.
     Outcome confirmSpelling() {
         struct stat info {};
-        if (m_system.linkStatus(path(m_from), info) == -ENOENT)
+        if (m_system.linkStatus(m_folder, m_from, info) == -ENOENT)
             return {};
         const int listed = ListsExactly(m_system, m_folder, m_to);
         if (listed < 0)
@@ -94,7 +97,8 @@ private:
 
     const SystemCalls& m_system;
     RenameJournal m_journal;
-    QByteArray m_folder;
+    int m_folder;
+    QByteArray m_journalled;
     QByteArray m_from;
     QByteArray m_to;
 };
@@ -109,10 +113,32 @@ bool IsBareFileName(QStringView name) {
     return plain && !name.isEmpty() && name != u"." && name != u"..";
 }
 
+std::optional<FolderId> FolderIdOf(const DriveTable& drives, QStringView folder) {
+    const std::optional<QByteArray> host = drives.hostPath(folder);
+    struct stat info {};
+    if (!host || drives.system().status(AT_FDCWD, *host, info) < 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FolderId{info.st_dev, info.st_ino};
+}
+
 FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     : m_drives(drives), m_host(drives.hostPath(folder)), m_journal(drives.journalPath()) {
-    if (!m_host)
-        m_unmappable = UnmappableCode(drives, folder);
+    const int fd = m_host ? drives.system().open(AT_FDCWD, *m_host, O_PATH | O_DIRECTORY) : -ENOENT;
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0)
+            drives.system().close(fd);
+        m_unmappable = m_host ? CodeForFailure(-fd, *m_host) : UnmappableCode(drives, folder);
+        m_host.reset();
+        return;
+    }
+    m_fd = fd;
+    m_id = FolderId{info.st_dev, info.st_ino};
+}
+
+FolderOnHost::~FolderOnHost() {
+    if (m_fd >= 0)
+        m_drives.system().close(m_fd);
 }
 
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) const {
@@ -132,10 +158,15 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
         return {};
     if (!encodedOld)
         return {kFileNotFound};
+    // The entry must still be what the list showed: a plain file, or a link to one.
+    struct stat entry {};
+    if (m_drives.system().status(m_fd, *encodedOld, entry) < 0 || !S_ISREG(entry.st_mode))
+        return {kFileNotFound};
 
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0;
     const Outcome outcome =
-        VolumeRename(m_drives.system(), m_journal, *m_host, *encodedOld, *encodedNew).run(caseOnly);
+        VolumeRename(m_drives.system(), m_journal, m_fd, *m_host, *encodedOld, *encodedNew)
+            .run(caseOnly);
     if (outcome.error == 0)
         return {};
     return {CodeForFailure(-outcome.error, *m_host), DecodeName(outcome.leftAs)};
@@ -145,7 +176,7 @@ bool FolderOnHost::holds(QStringView name) const {
     const std::optional<QByteArray> encoded = EncodeName(name);
     struct stat info {};
     return m_host && encoded && IsEntryName(name) &&
-           m_drives.system().linkStatus(InFolder(*m_host, *encoded), info) == 0;
+           m_drives.system().linkStatus(m_fd, *encoded, info) == 0;
 }
 
 QList<PendingRename> RepairPendingRenames(const DriveTable& drives) {
@@ -156,7 +187,7 @@ FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {
     const std::optional<QByteArray> host = drives.hostPath(path);
     if (!host)
         return UnmappableCode(drives, path);
-    const int result = drives.system().unlink(*host);
+    const int result = drives.system().unlink(AT_FDCWD, *host);
     return result < 0 ? CodeForFailure(-result, ParentOf(*host)) : kNoError;
 }
 

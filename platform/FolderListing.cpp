@@ -20,7 +20,7 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
         return listing;
     }
     QList<FolderEntry> entries;
-    if (const int read = drives.system().readFolder(*host, entries); read < 0) {
+    if (const int read = drives.system().readFolder(AT_FDCWD, *host, entries); read < 0) {
         listing.code = CodeForErrno(-read, kPathNotFound);
         return listing;
     }

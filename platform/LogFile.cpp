@@ -20,7 +20,7 @@ struct OpenedFile {
 // or a device neither blocks nor is touched.
 OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int flags) {
     OpenedFile opened;
-    const int fd = system.open(host, flags | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = system.open(AT_FDCWD, host, flags | O_NOFOLLOW | O_NONBLOCK);
     if (fd == -ELOOP || fd == -EISDIR || fd == -ENXIO) {
         opened.code = kLogNotAFile;
         return opened;

@@ -52,7 +52,7 @@ RenameJournal::~RenameJournal() {
 
 int RenameJournal::begin(const PendingRename& rename) {
     end();
-    const int fd = m_system.open(m_path, O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW);
+    const int fd = m_system.open(AT_FDCWD, m_path, O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW);
     if (fd < 0)
         return fd;
     struct stat info {};

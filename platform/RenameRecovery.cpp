@@ -41,7 +41,7 @@ std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& 
     struct stat info {};
     for (const FolderEntry& entry : entries) {
         if (DecodeName(entry.name).compare(spelling, Qt::CaseInsensitive) == 0 &&
-            system.linkStatus(InFolder(folder, name), info) == 0)
+            system.linkStatus(AT_FDCWD, InFolder(folder, name), info) == 0)
             return entry.name;
     }
     return std::nullopt;
@@ -52,7 +52,7 @@ std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& 
 // the folder shows.
 bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Found>& found) {
     QList<FolderEntry> entries;
-    if (system.readFolder(rename.folder, entries) < 0)
+    if (system.readFolder(AT_FDCWD, rename.folder, entries) < 0)
         return false;
     for (const QByteArray& role : {rename.from, rename.to, rename.aside}) {
         const std::optional<QByteArray> listed =
@@ -67,7 +67,7 @@ bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Fou
             continue;
         }
         struct stat info {};
-        if (system.linkStatus(InFolder(rename.folder, *listed), info) < 0)
+        if (system.linkStatus(AT_FDCWD, InFolder(rename.folder, *listed), info) < 0)
             return false;
         found.append({*listed, role, info});
     }
@@ -75,7 +75,7 @@ bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Fou
 }
 
 bool Remove(const SystemCalls& system, const PendingRename& rename, const Found& found) {
-    return system.unlink(InFolder(rename.folder, found.name)) == 0;
+    return system.unlink(AT_FDCWD, InFolder(rename.folder, found.name)) == 0;
 }
 
 bool Repair(const SystemCalls& system, const PendingRename& rename) {
@@ -101,7 +101,7 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
     }
     if (kept.role != rename.aside)
         return true;
-    return MoveToFreeName(system, InFolder(rename.folder, kept.name),
+    return MoveToFreeName(system, AT_FDCWD, InFolder(rename.folder, kept.name),
                           InFolder(rename.folder, rename.from))
                .error == 0;
 }
@@ -111,7 +111,7 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
 QList<PendingRename> RecoverPendingRenames(const SystemCalls& system,
                                            const QByteArray& journalPath) {
     QList<PendingRename> unrepaired;
-    const int fd = system.open(journalPath, O_RDWR | O_APPEND | O_NOFOLLOW);
+    const int fd = system.open(AT_FDCWD, journalPath, O_RDWR | O_APPEND | O_NOFOLLOW);
     if (fd < 0)
         return unrepaired;
     if (system.lock(fd, false) == 0) {

@@ -12,49 +12,50 @@ bool RefusesLinks(int error) {
            error == -EINVAL;
 }
 
-StepResult LinkAndUnlink(const SystemCalls& system, int linked, const QByteArray& from,
+StepResult LinkAndUnlink(const SystemCalls& system, int dir, int linked, const QByteArray& from,
                          const QByteArray& to) {
     if (linked < 0)
         return {linked};
-    const int unlinked = system.unlink(from);
+    const int unlinked = system.unlink(dir, from);
     if (unlinked == 0)
         return {};
     // A file left under both names would be renamed and not renamed at once.
-    return {unlinked, system.unlink(to) < 0};
+    return {unlinked, system.unlink(dir, to) < 0};
 }
 
-StepResult ReserveAndRenameOver(const SystemCalls& system, const QByteArray& from,
+StepResult ReserveAndRenameOver(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to) {
-    const int reserved = system.open(to, O_WRONLY | O_CREAT | O_EXCL);
+    const int reserved = system.open(dir, to, O_WRONLY | O_CREAT | O_EXCL);
     if (reserved < 0)
         return {reserved};
     system.close(reserved);
-    const int renamed = system.renameOver(from, to);
+    const int renamed = system.renameOver(dir, from, to);
     if (renamed == 0)
         return {};
-    return {renamed, system.unlink(to) < 0};
+    return {renamed, system.unlink(dir, to) < 0};
 }
 
 } // namespace
 
-StepResult MoveWithoutNoReplace(const SystemCalls& system, const QByteArray& from,
+StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to) {
-    const int linked = system.link(from, to);
+    const int linked = system.link(dir, from, to);
     if (!RefusesLinks(linked))
-        return LinkAndUnlink(system, linked, from, to);
-    return ReserveAndRenameOver(system, from, to);
+        return LinkAndUnlink(system, dir, linked, from, to);
+    return ReserveAndRenameOver(system, dir, from, to);
 }
 
-StepResult MoveToFreeName(const SystemCalls& system, const QByteArray& from, const QByteArray& to) {
-    const int renamed = system.renameNoReplace(from, to);
+StepResult MoveToFreeName(const SystemCalls& system, int dir, const QByteArray& from,
+                          const QByteArray& to) {
+    const int renamed = system.renameNoReplace(dir, from, to);
     if (renamed != -EINVAL)
         return {renamed};
-    return MoveWithoutNoReplace(system, from, to);
+    return MoveWithoutNoReplace(system, dir, from, to);
 }
 
-int ListsExactly(const SystemCalls& system, const QByteArray& folder, const QByteArray& name) {
+int ListsExactly(const SystemCalls& system, int dir, const QByteArray& name) {
     QList<FolderEntry> entries;
-    if (const int read = system.readFolder(folder, entries); read < 0)
+    if (const int read = system.readFolder(dir, ".", entries); read < 0)
         return read;
     return std::any_of(entries.begin(), entries.end(),
                        [&](const FolderEntry& entry) { return entry.name == name; })

@@ -14,17 +14,20 @@ struct StepResult {
     bool stranded; // a failed step could not be taken back
 };
 
-// Moves `from` (a host path) onto the free name `to` in the same folder, on a volume that
-// refused RENAME_NOREPLACE: a link and an unlink where the volume has links, else `to` reserved
-// with O_EXCL and renamed over. Every failed step is taken back; -EEXIST when `to` is taken.
-StepResult MoveWithoutNoReplace(const SystemCalls& system, const QByteArray& from,
+// Moves `from` onto the free name `to` in the same folder (both relative to `dir`), on a volume
+// that refused RENAME_NOREPLACE: a link and an unlink where the volume has links, else `to`
+// reserved with O_EXCL and renamed over. Every failed step is taken back; -EEXIST when `to` is
+// taken.
+StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to);
 
 // RENAME_NOREPLACE, else the ladder above.
-StepResult MoveToFreeName(const SystemCalls& system, const QByteArray& from, const QByteArray& to);
+StepResult MoveToFreeName(const SystemCalls& system, int dir, const QByteArray& from,
+                          const QByteArray& to);
 
-// Whether a folder holds an entry spelled exactly `name`; a volume that ignores case answers a
-// lookup of either spelling, only its listing tells them apart. -errno when it cannot be read.
-int ListsExactly(const SystemCalls& system, const QByteArray& folder, const QByteArray& name);
+// Whether the folder `dir` holds an entry spelled exactly `name`; a volume that ignores case
+// answers a lookup of either spelling, only its listing tells them apart. -errno when it cannot
+// be read.
+int ListsExactly(const SystemCalls& system, int dir, const QByteArray& name);
 
 } // namespace corvane

@@ -35,29 +35,32 @@ FolderEntry::Kind KindOf(int folderFd, const dirent& entry) {
 
 } // namespace
 
-int SystemCalls::renameNoReplace(const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(
-        ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE));
+int SystemCalls::renameNoReplace(int dir, const QByteArray& from, const QByteArray& to) const {
+    return OrErrno(::renameat2(dir, from.constData(), dir, to.constData(), RENAME_NOREPLACE));
 }
 
-int SystemCalls::renameOver(const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(::rename(from.constData(), to.constData()));
+int SystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {
+    return OrErrno(::renameat(dir, from.constData(), dir, to.constData()));
 }
 
-int SystemCalls::link(const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(::link(from.constData(), to.constData()));
+int SystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
+    return OrErrno(::linkat(dir, from.constData(), dir, to.constData(), 0));
 }
 
-int SystemCalls::unlink(const QByteArray& path) const {
-    return OrErrno(::unlink(path.constData()));
+int SystemCalls::unlink(int dir, const QByteArray& path) const {
+    return OrErrno(::unlinkat(dir, path.constData(), 0));
 }
 
-int SystemCalls::linkStatus(const QByteArray& path, struct stat& info) const {
-    return OrErrno(::lstat(path.constData(), &info));
+int SystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
+    return OrErrno(::fstatat(dir, path.constData(), &info, AT_SYMLINK_NOFOLLOW));
 }
 
-int SystemCalls::open(const QByteArray& path, int flags) const {
-    return OrErrno(::open(path.constData(), flags | O_CLOEXEC, 0644));
+int SystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
+    return OrErrno(::fstatat(dir, path.constData(), &info, 0));
+}
+
+int SystemCalls::open(int dir, const QByteArray& path, int flags) const {
+    return OrErrno(::openat(dir, path.constData(), flags | O_CLOEXEC, 0644));
 }
 
 ssize_t SystemCalls::read(int fd, char* data, size_t size) const {
@@ -84,10 +87,15 @@ int SystemCalls::lock(int fd, bool wait) const {
     return OrErrno(::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)));
 }
 
-int SystemCalls::readFolder(const QByteArray& folder, QList<FolderEntry>& entries) const {
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
-    if (!dir)
+int SystemCalls::readFolder(int at, const QByteArray& folder, QList<FolderEntry>& entries) const {
+    const int fd = ::openat(at, folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return -errno;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), ::closedir);
+    if (!dir) {
+        ::close(fd);
+        return -errno;
+    }
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         const QByteArray name(entry->d_name);

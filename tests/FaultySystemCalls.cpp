@@ -13,28 +13,33 @@ void FaultySystemCalls::failAlways(Call call, int error) {
     m_faults[call].append({-1, error});
 }
 
-int FaultySystemCalls::renameNoReplace(const QByteArray& from, const QByteArray& to) const {
-    return run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(from, to); });
+int FaultySystemCalls::renameNoReplace(int dir, const QByteArray& from,
+                                       const QByteArray& to) const {
+    return run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(dir, from, to); });
 }
 
-int FaultySystemCalls::renameOver(const QByteArray& from, const QByteArray& to) const {
-    return run(RenameOver, true, [&] { return SystemCalls::renameOver(from, to); });
+int FaultySystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {
+    return run(RenameOver, true, [&] { return SystemCalls::renameOver(dir, from, to); });
 }
 
-int FaultySystemCalls::link(const QByteArray& from, const QByteArray& to) const {
-    return run(Link, true, [&] { return SystemCalls::link(from, to); });
+int FaultySystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
+    return run(Link, true, [&] { return SystemCalls::link(dir, from, to); });
 }
 
-int FaultySystemCalls::unlink(const QByteArray& path) const {
-    return run(Unlink, true, [&] { return SystemCalls::unlink(path); });
+int FaultySystemCalls::unlink(int dir, const QByteArray& path) const {
+    return run(Unlink, true, [&] { return SystemCalls::unlink(dir, path); });
 }
 
-int FaultySystemCalls::linkStatus(const QByteArray& path, struct stat& info) const {
-    return run(LinkStatus, false, [&] { return SystemCalls::linkStatus(path, info); });
+int FaultySystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
+    return run(LinkStatus, false, [&] { return SystemCalls::linkStatus(dir, path, info); });
 }
 
-int FaultySystemCalls::open(const QByteArray& path, int flags) const {
-    return run(Open, true, [&] { return SystemCalls::open(path, flags); });
+int FaultySystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
+    return run(Status, false, [&] { return SystemCalls::status(dir, path, info); });
+}
+
+int FaultySystemCalls::open(int dir, const QByteArray& path, int flags) const {
+    return run(Open, true, [&] { return SystemCalls::open(dir, path, flags); });
 }
 
 ssize_t FaultySystemCalls::read(int fd, char* data, size_t size) const {
@@ -69,8 +74,9 @@ void FaultySystemCalls::failFolder(const QByteArray& folder, int error) {
     m_folderError = error;
 }
 
-int FaultySystemCalls::readFolder(const QByteArray& folder, QList<FolderEntry>& entries) const {
+int FaultySystemCalls::readFolder(int dir, const QByteArray& folder,
+                                  QList<FolderEntry>& entries) const {
     if (folder == m_failingFolder)
         return -m_folderError;
-    return run(ReadFolder, false, [&] { return SystemCalls::readFolder(folder, entries); });
+    return run(ReadFolder, false, [&] { return SystemCalls::readFolder(dir, folder, entries); });
 }

@@ -18,6 +18,7 @@ public:
         Link,
         Unlink,
         LinkStatus,
+        Status,
         Open,
         Read,
         Write,
@@ -31,25 +32,28 @@ public:
 
     void failAt(Call call, int n, int error);
     void failAlways(Call call, int error);
-    // Listing this one folder fails with `error`, as a folder the user may not read.
+    // Listing this one folder (by its host path) fails with `error`, as a folder the user may
+    // not read.
     void failFolder(const QByteArray& folder, int error);
     // Each write takes at most this many bytes, as a pipe or a full disk may.
     int writeLimit = 0;
     int delayMicroseconds = 0;
 
-    int renameNoReplace(const QByteArray& from, const QByteArray& to) const override;
-    int renameOver(const QByteArray& from, const QByteArray& to) const override;
-    int link(const QByteArray& from, const QByteArray& to) const override;
-    int unlink(const QByteArray& path) const override;
-    int linkStatus(const QByteArray& path, struct stat& info) const override;
-    int open(const QByteArray& path, int flags) const override;
+    int renameNoReplace(int dir, const QByteArray& from, const QByteArray& to) const override;
+    int renameOver(int dir, const QByteArray& from, const QByteArray& to) const override;
+    int link(int dir, const QByteArray& from, const QByteArray& to) const override;
+    int unlink(int dir, const QByteArray& path) const override;
+    int linkStatus(int dir, const QByteArray& path, struct stat& info) const override;
+    int status(int dir, const QByteArray& path, struct stat& info) const override;
+    int open(int dir, const QByteArray& path, int flags) const override;
     ssize_t read(int fd, char* data, size_t size) const override;
     ssize_t write(int fd, const char* data, size_t size) const override;
     int truncate(int fd, off_t size) const override;
     int sync(int fd) const override;
     int close(int fd) const override;
     int lock(int fd, bool wait) const override;
-    int readFolder(const QByteArray& folder, QList<corvane::FolderEntry>& entries) const override;
+    int readFolder(int dir, const QByteArray& folder,
+                   QList<corvane::FolderEntry>& entries) const override;
 
 private:
     struct Fault {
