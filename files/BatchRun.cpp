@@ -46,12 +46,17 @@ RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
 BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
                      const RenameOptions& options, QStringView logPath) {
     RepairPendingRenames(drives);
+    return RunBatch(drives, FolderOnHost(drives, folder), names, options, logPath);
+}
+
+BatchResult RunBatch(const DriveTable& drives, const FolderOnHost& folder, const QStringList& names,
+                     const RenameOptions& options, QStringView logPath) {
     BatchResult result;
     LogFile log(drives);
     result.code = log.open(logPath, LogFile::Mode::WriteFromEmpty);
-    const FolderOnHost host(drives, folder);
+    result.logRewritten = result.code == kNoError;
     for (qsizetype i = 0; result.code == kNoError && i < names.size(); ++i) {
-        const RenameResult renamed = RenameAndLog(host, names.at(i), options, log);
+        const RenameResult renamed = RenameAndLog(folder, names.at(i), options, log);
         result.code = renamed.code;
         if (!renamed.leftAs.isEmpty())
             result.stranded = {names.at(i), renamed.leftAs};

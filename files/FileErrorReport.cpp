@@ -29,6 +29,11 @@ FileErrorReport CodeReport(FileErrorCode code) {
         return {QStringLiteral("The undo log is damaged!")};
     case kLogNotAFile:
         return {QStringLiteral("The undo log is not a plain file: nothing was touched!")};
+    case kFolderReplaced:
+        return {QStringLiteral("The folder was moved or replaced: nothing was renamed!")};
+    case kLogReplaced:
+        return {QStringLiteral(
+            "The undo log was rewritten, by another window perhaps: nothing was undone!")};
     case kLogTooLarge:
         return {
             QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};

@@ -8,15 +8,19 @@ namespace corvane {
 
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath) {
     RepairPendingRenames(drives);
-    UndoResult result;
     const FileContents file = ReadWholeFile(drives, logPath, kLargestUndoLog);
     if (file.code != kNoError) {
-        result.code = file.code;
-        return result;
+        UndoResult refused;
+        refused.code = file.code;
+        return refused;
     }
-    const UndoLogContents log = ParseUndoLog(file.bytes);
+    return UndoFromLog(FolderOnHost(drives, folder), file.bytes);
+}
+
+UndoResult UndoFromLog(const FolderOnHost& host, QByteArrayView bytes) {
+    UndoResult result;
+    const UndoLogContents log = ParseUndoLog(bytes);
     result.code = log.code;
-    const FolderOnHost host(drives, folder);
     for (auto record = log.records.crbegin(); record != log.records.crend(); ++record) {
         const RenameResult renamed = host.rename(record->newName, record->oldName);
         // A record an Undo cut short had already put back is restored all the same.

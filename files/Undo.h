@@ -4,6 +4,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
+#include <QByteArrayView>
 #include <QStringView>
 
 namespace corvane {
@@ -19,5 +20,9 @@ struct UndoResult {
 // half done by an earlier kill are repaired first. A failure does not stop the rest, every
 // record is tried, unless a file is left stranded: then Undo stops there.
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath);
+
+class FolderOnHost;
+// The same, from a log already read, in a folder held open.
+UndoResult UndoFromLog(const FolderOnHost& folder, QByteArrayView log);
 
 } // namespace corvane

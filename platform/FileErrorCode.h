@@ -20,5 +20,7 @@ inline constexpr FileErrorCode kPathNotFound = 76;      // the folder does not e
 // This program's own, past the classic table.
 inline constexpr FileErrorCode kLogNotAFile = 1001; // the undo log is a link, a FIFO, a device...
 inline constexpr FileErrorCode kLogTooLarge = 1002; // larger than any batch writes
+inline constexpr FileErrorCode kFolderReplaced = 1003; // not the folder the batch listed or ran in
+inline constexpr FileErrorCode kLogReplaced = 1004;    // not the log this window's batch wrote
 
 } // namespace corvane

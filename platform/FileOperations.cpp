@@ -113,12 +113,12 @@ bool IsBareFileName(QStringView name) {
     return plain && !name.isEmpty() && name != u"." && name != u"..";
 }
 
-std::optional<FolderId> FolderIdOf(const DriveTable& drives, QStringView folder) {
+std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {
     const std::optional<QByteArray> host = drives.hostPath(folder);
     struct stat info {};
     if (!host || drives.system().status(AT_FDCWD, *host, info) < 0 || !S_ISDIR(info.st_mode))
         return std::nullopt;
-    return FolderId{info.st_dev, info.st_ino};
+    return EntryId{info.st_dev, info.st_ino};
 }
 
 FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
@@ -133,7 +133,7 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
         return;
     }
     m_fd = fd;
-    m_id = FolderId{info.st_dev, info.st_ino};
+    m_id = EntryId{info.st_dev, info.st_ino};
 }
 
 FolderOnHost::~FolderOnHost() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 #include "platform/RenameJournal.h"
 
@@ -9,7 +10,6 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
-#include <sys/types.h>
 
 namespace corvane {
 
@@ -26,15 +26,8 @@ struct RenameResult {
     QString leftAs;
 };
 
-// Which folder a host folder is, whatever path leads to it.
-struct FolderId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FolderId&) const = default;
-};
-
 // The folder a drive path leads to now; nothing when it leads to none.
-std::optional<FolderId> FolderIdOf(const DriveTable& drives, QStringView folder);
+std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder);
 
 // A folder (a drive path) opened once and held, for the many renames of a batch and its Undo:
 // every rename happens in that very folder, even when its path is later made to lead elsewhere.
@@ -46,7 +39,7 @@ public:
     FolderOnHost& operator=(const FolderOnHost&) = delete;
 
     // The folder held; nothing when the drive path led to none.
-    std::optional<FolderId> id() const { return m_id; }
+    std::optional<EntryId> id() const { return m_id; }
 
     // Renames `oldName` to `newName` within the folder, on every volume: atomically where the
     // volume allows it, else by a journalled sequence of steps. Never replaces an existing
@@ -65,7 +58,7 @@ private:
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
     int m_fd = -1;
-    std::optional<FolderId> m_id;
+    std::optional<EntryId> m_id;
     FileErrorCode m_unmappable = kNoError;
     QByteArray m_journal;
 };

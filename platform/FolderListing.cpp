@@ -6,6 +6,7 @@
 #include "platform/NaturalOrder.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace corvane {
 namespace {
@@ -19,6 +20,10 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
         listing.code = kPathNotFound;
         return listing;
     }
+    // Which folder it is, taken before it is read, so that a batch can tell a folder swapped since.
+    struct stat info {};
+    if (drives.system().status(AT_FDCWD, *host, info) == 0)
+        listing.folder = EntryId{info.st_dev, info.st_ino};
     QList<FolderEntry> entries;
     if (const int read = drives.system().readFolder(AT_FDCWD, *host, entries); read < 0) {
         listing.code = CodeForErrno(-read, kPathNotFound);

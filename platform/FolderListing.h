@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 
 namespace corvane {
 
@@ -12,7 +14,8 @@ class FilePattern;
 
 struct FolderListing {
     FileErrorCode code = kNoError;
-    QStringList names; // in file list order; hidden entries (a leading dot) left out
+    QStringList names;             // in file list order; hidden entries (a leading dot) left out
+    std::optional<EntryId> folder; // which folder was listed
 };
 
 // The plain files of a folder whose names match the pattern.

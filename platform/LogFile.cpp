@@ -14,6 +14,7 @@ struct OpenedFile {
     int fd = -1;
     FileErrorCode code = kNoError;
     off_t size = 0;
+    EntryId id;
 };
 
 // Opens the file at `host` only if it is a plain file: no symbolic link is followed, and a FIFO
@@ -37,6 +38,7 @@ OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int 
     }
     opened.fd = fd;
     opened.size = info.st_size;
+    opened.id = {info.st_dev, info.st_ino};
     return opened;
 }
 
@@ -105,6 +107,7 @@ FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype
     const ReadBytes read = ReadUpTo(drives.system(), opened.fd, limit);
     drives.system().close(opened.fd);
     contents.bytes = read.bytes;
+    contents.id = opened.id;
     if (read.error < 0)
         contents.code = kDeviceIoError;
     else if (read.bytes.size() > limit)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <optional>
 
 namespace corvane {
 
@@ -39,6 +41,7 @@ private:
 struct FileContents {
     FileErrorCode code = kNoError;
     QByteArray bytes;
+    std::optional<EntryId> id; // which file was read
 };
 
 // The whole of a plain file at a drive path, refused when it is larger than `limit`.

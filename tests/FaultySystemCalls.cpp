@@ -13,9 +13,18 @@ void FaultySystemCalls::failAlways(Call call, int error) {
     m_faults[call].append({-1, error});
 }
 
+void FaultySystemCalls::afterRename(int n, std::function<void()> action) {
+    m_actionAt = n;
+    m_action = std::move(action);
+}
+
 int FaultySystemCalls::renameNoReplace(int dir, const QByteArray& from,
                                        const QByteArray& to) const {
-    return run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(dir, from, to); });
+    const int renamed =
+        run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(dir, from, to); });
+    if (m_action && m_counts[RenameNoReplace] == m_actionAt)
+        m_action();
+    return renamed;
 }
 
 int FaultySystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {

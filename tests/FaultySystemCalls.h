@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <array>
+#include <functional>
 #include <unistd.h>
 
 // The real system calls, but a chosen call fails with a chosen errno, as a volume or a pulled
@@ -35,6 +36,8 @@ public:
     // Listing this one folder (by its host path) fails with `error`, as a folder the user may
     // not read.
     void failFolder(const QByteArray& folder, int error);
+    // Runs `action` right after the n-th rename with RENAME_NOREPLACE, as another program might.
+    void afterRename(int n, std::function<void()> action);
     // Each write takes at most this many bytes, as a pipe or a full disk may.
     int writeLimit = 0;
     int delayMicroseconds = 0;
@@ -73,6 +76,8 @@ private:
     }
 
     std::array<QList<Fault>, CallCount> m_faults{};
+    int m_actionAt = 0;
+    std::function<void()> m_action;
     QByteArray m_failingFolder;
     int m_folderError = 0;
     mutable std::array<int, CallCount> m_counts{};

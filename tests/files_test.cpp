@@ -3,6 +3,7 @@
 #include "files/BatchRun.h"
 #include "files/FileErrorReport.h"
 #include "files/Undo.h"
+#include "files/UndoJournal.h"
 #include "files/UndoLog.h"
 #include "platform/FilePattern.h"
 #include "platform/FolderListing.h"
@@ -71,6 +72,10 @@ private Q_SLOTS:
     void logThatIsNoPlainFileIsRefusedUntouched();
     void oversizedLogIsRefused();
     void undoRunAgainCountsWhatItPutBack();
+    void folderSwappedUnderTheBatch_data();
+    void folderSwappedUnderTheBatch();
+    void secondWindowsBatchIsNotUndoneByTheFirst();
+    void fileReplacedByAFolderIsNotRenamed();
     void logParsing_data();
     void logParsing();
     void reports_data();
@@ -302,6 +307,80 @@ void FilesTest::undoRunAgainCountsWhatItPutBack() {
     QCOMPARE(again.code, kNoError);
     QCOMPARE(again.restored, 2);
     QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3"}));
+}
+
+void FilesTest::folderSwappedUnderTheBatch_data() {
+    QTest::addColumn<int>("swapAfter"); // renames: -1 before the batch, 0 after it
+    QTest::addColumn<int>("batchCode");
+    QTest::addColumn<int>("undoCode");
+    QTest::newRow("between the listing and the batch") << -1 << kFolderReplaced << kNoError;
+    QTest::newRow("in the middle of the batch") << 2 << kNoError << kFolderReplaced;
+    QTest::newRow("between the batch and Undo") << 0 << kNoError << kFolderReplaced;
+}
+
+// "music" is moved aside and a link to another folder put in its place: no rename ever happens
+// in that other folder, and the batch's own folder is renamed or refused whole.
+void FilesTest::folderSwappedUnderTheBatch() {
+    QFETCH(int, swapAfter);
+    QFETCH(int, batchCode);
+    QFETCH(int, undoCode);
+    FaultySystemCalls system;
+    TestDrive drive(system);
+    const QByteArrayList music{"a_1.mp3", "a_2.mp3", "a_3.mp3"};
+    drive.makeFiles(music, "music");
+    drive.makeFiles({"b_1.mp3", "b_2.mp3"}, "other");
+    const auto swap = [&] {
+        ::rename(drive.host("music").constData(), drive.host("moved").constData());
+        ::symlink(drive.host("other").constData(), drive.host("music").constData());
+    };
+    const QString folder = u"c:\\music"_qs;
+    const FolderListing listed = ListFiles(drive.drives(), folder, FilePattern(u"*"));
+    if (swapAfter == -1)
+        swap();
+    else if (swapAfter > 0)
+        system.afterRename(swapAfter, swap);
+
+    UndoJournal journal(drive.drives());
+    const BatchResult batch = journal.runBatch(folder, listed.folder, listed.names, {});
+    QCOMPARE(batch.code, batchCode);
+    if (swapAfter == 0)
+        swap();
+    QCOMPARE(journal.undo().code, undoCode);
+    QCOMPARE(drive.names("other"), QByteArrayList({"b_1.mp3", "b_2.mp3"}));
+    const QByteArrayList renamed{"a 1.mp3", "a 2.mp3", "a 3.mp3"};
+    QCOMPARE(drive.names("moved"), batchCode == kNoError ? renamed : music);
+}
+
+void FilesTest::secondWindowsBatchIsNotUndoneByTheFirst() {
+    TestDrive drive;
+    drive.makeFiles({"a_1.mp3"}, "first");
+    drive.makeFiles({"b_1.mp3"}, "second");
+    UndoJournal first(drive.drives());
+    UndoJournal second(drive.drives());
+    const auto batch = [&](UndoJournal& journal, const QString& folder) {
+        const FolderListing listed = ListFiles(drive.drives(), folder, FilePattern(u"*"));
+        return journal.runBatch(folder, listed.folder, listed.names, {}).code;
+    };
+    QCOMPARE(batch(first, u"c:\\first"_qs), kNoError);
+    QCOMPARE(batch(second, u"c:\\second"_qs), kNoError);
+    const QByteArray log = drive.log();
+    QCOMPARE(first.undo().code, kLogReplaced);
+    QCOMPARE(drive.log(), log);
+    QCOMPARE(drive.names("first"), QByteArrayList{"a 1.mp3"});
+    QCOMPARE(second.undo().code, kNoError);
+    QCOMPARE(drive.names("second"), QByteArrayList{"b_1.mp3"});
+}
+
+void FilesTest::fileReplacedByAFolderIsNotRenamed() {
+    TestDrive drive;
+    drive.makeFiles({"a_1.mp3", "a_2.mp3"});
+    const QStringList listed = Listed(drive);
+    ::unlink(drive.host("a_2.mp3").constData());
+    ::mkdir(drive.host("a_2.mp3").constData(), 0755);
+    const BatchResult batch = RunBatch(drive.drives(), kRoot, listed, {}, UndoLogPath());
+    QCOMPARE(batch.code, kFileNotFound);
+    QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a_2.mp3"}));
+    QCOMPARE(ListFolders(drive.drives(), kRoot).names, QStringList{u"a_2.mp3"_qs});
 }
 
 void FilesTest::logParsing_data() {

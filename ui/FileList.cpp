@@ -30,6 +30,7 @@ void FileList::refresh() {
     FolderListing listing = ListFiles(m_drives, m_folder, FilePattern(m_pattern));
     m_names = std::move(listing.names);
     m_listingCode = listing.code;
+    m_listedFolder = listing.folder;
     clear();
     addItems(m_names);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 
 #include <QListWidget>
 #include <functional>
+#include <optional>
 
 namespace corvane {
 
@@ -23,6 +25,8 @@ public:
     const QStringList& names() const { return m_names; }
     // Why the folder could not be listed at the last reading; 0 when it could.
     FileErrorCode listingCode() const { return m_listingCode; }
+    // Which folder the names were listed from.
+    std::optional<EntryId> listedFolder() const { return m_listedFolder; }
 
     // What hovering an entry shows: the name the batch would give it.
     void setPreview(std::function<QString(const QString&)> preview);
@@ -38,6 +42,7 @@ private:
     QString m_pattern = QStringLiteral("*.*");
     QStringList m_names;
     FileErrorCode m_listingCode = kNoError;
+    std::optional<EntryId> m_listedFolder;
     std::function<QString(const QString&)> m_preview;
 };
 

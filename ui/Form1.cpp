@@ -1,16 +1,11 @@
 #include "ui/Form1.h"
 
-#include "files/BatchRun.h"
 #include "files/ClipboardText.h"
 #include "files/FileErrorReport.h"
 #include "files/HandRename.h"
+#include "files/NamePreview.h"
 #include "files/RenameRepair.h"
-#include "files/Undo.h"
-#include "files/UndoLog.h"
-#include "names/BuildNewName.h"
-#include "names/NameLimits.h"
-#include "platform/FileOperations.h"
-#include "platform/LogFile.h"
+#include "files/UndoJournal.h"
 #include "ui/Centring.h"
 #include "ui/Dialogs.h"
 #include "ui/DriveList.h"
@@ -52,7 +47,7 @@ int CheckValue(const QCheckBox* box) {
 } // namespace
 
 Form1::Form1(const DriveTable& drives, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs) {
+    : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs), m_journal(drives) {
     setWindowTitle(QStringLiteral("Corvane"));
     setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
     createControls();
@@ -88,13 +83,7 @@ void Form1::connectHandlers() {
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
         connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
-    File1->setPreview([this](const QString& name) {
-        try {
-            return BuildNewName(name, currentOptions());
-        } catch (const NameOverflow&) {
-            return QString();
-        }
-    });
+    File1->setPreview([this](const QString& name) { return PreviewName(name, currentOptions()); });
 }
 
 void Form1::Form_Load() {
@@ -107,9 +96,7 @@ void Form1::Form_Load() {
     Command3->setEnabled(false);
     File1->setPattern(Text1->text());
     CentreOnScreen(this);
-    // Creates the log, empty, when it is missing; a log that cannot be made is no failure here.
-    LogFile log(m_drives);
-    log.open(UndoLogPath(), LogFile::Mode::Append);
+    m_journal.createLog();
     // One that could not be repaired is never passed over.
     if (!unfinished.isEmpty())
         m_dialogs.showMessage(this, QStringLiteral("Error"), unfinished);
@@ -143,13 +130,11 @@ void Form1::Command1_Click() {
     BatchResult result;
     {
         const WaitCursor wait;
-        result = RunBatch(m_drives, Dir1->path(), File1->names(), currentOptions(), UndoLogPath());
+        result = m_journal.runBatch(Dir1->path(), File1->listedFolder(), File1->names(),
+                                    currentOptions());
     }
     // A stopped batch can be undone too: the log holds exactly the renames it made.
-    if (result.code == kNoError || result.renamed > 0) {
-        Command3->setEnabled(true);
-        m_batchFolder = Dir1->path();
-    }
+    Command3->setEnabled(m_journal.canUndo());
     ShowFileError(result.code, result.stranded);
     File1->refresh();
 }
@@ -159,17 +144,17 @@ void Form1::Command3_Click() {
         UndoResult result;
         {
             const WaitCursor wait;
-            result = UndoBatch(m_drives, m_batchFolder, UndoLogPath());
+            result = m_journal.undo();
         }
         ShowFileError(result.code, result.stranded);
     }
-    Command3->setEnabled(false);
+    // An Undo refused for a folder or log not the batch's own can be tried again.
+    Command3->setEnabled(m_journal.canUndo());
     File1->refresh();
 }
 
 void Form1::Command2_Click() {
-    // A log already gone is no failure.
-    DeleteFile(m_drives, UndoLogPath());
+    m_journal.deleteLog();
     close();
 }
 

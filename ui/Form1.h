@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/StrandedFile.h"
+#include "files/UndoJournal.h"
 #include "names/RenameOptions.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
@@ -62,8 +63,7 @@ private:
 
     // Undo flag: -1 once a batch has begun.
     qint16 stevec = 0;
-    // The folder the undo log's names belong to: where the last batch ran.
-    QString m_batchFolder;
+    UndoJournal m_journal;
 
     DriveList* Drive1 = nullptr;
     FolderList* Dir1 = nullptr;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <sys/types.h>
+
+namespace corvane {
+
+// Which file or folder an entry is, whatever path leads to it.
+struct EntryId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const EntryId&) const = default;
+};
+
+} // namespace corvane
