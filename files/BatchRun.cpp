@@ -14,9 +14,6 @@ namespace {
 // that the log holds exactly the renames that happened.
 RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
                           const RenameOptions& options, LogFile& log) {
-    // The log has no escape for a double quote.
-    if (oldName.contains(u'"'))
-        return {kBadFileName};
     QString newName;
     try {
         newName = BuildNewName(oldName, options);
@@ -26,12 +23,15 @@ RenameResult RenameAndLog(const FolderOnHost& folder, const QString& oldName,
     // Each name is encoded once, for its rename and its record.
     const std::optional<QByteArray> oldBytes = EncodeName(oldName);
     const std::optional<QByteArray> newBytes = EncodeName(newName);
-    if (!oldBytes || !newBytes)
+    // A name the log cannot carry is refused before anything is renamed.
+    const std::optional<QByteArray> record =
+        oldBytes && newBytes ? FormatUndoRecord(*newBytes, *oldBytes) : std::nullopt;
+    if (!record)
         return {kBadFileName};
     RenameResult renamed = folder.rename(oldName, newName, oldBytes, newBytes);
     if (renamed.code != kNoError)
         return renamed;
-    const FileErrorCode logged = log.write(FormatUndoRecord(*newBytes, *oldBytes));
+    const FileErrorCode logged = log.write(*record);
     if (logged == kNoError)
         return {};
     const RenameResult back = folder.rename(newName, oldName);

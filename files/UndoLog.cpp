@@ -26,8 +26,10 @@ std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record) {
     return FormatUndoRecord(*newName, *oldName);
 }
 
-QByteArray FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName) {
-    return '"' + newName + "\",\"" + oldName + "\"\r\n";
+std::optional<QByteArray> FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName) {
+    if (newName.contains('"') || oldName.contains('"'))
+        return std::nullopt;
+    return QByteArray('"' + newName + "\",\"" + oldName + "\"\r\n");
 }
 
 UndoLogContents ParseUndoLog(QByteArrayView bytes) {

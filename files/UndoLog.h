@@ -26,11 +26,11 @@ struct UndoRecord {
     bool operator==(const UndoRecord&) const = default;
 };
 
-// `"new","old"` and CR LF, the names unescaped through the name codec; nothing when a name
-// holds a character no byte stands for.
+// `"new","old"` and CR LF, the names unescaped through the name codec. The log has no escape:
+// nothing when a name holds a double quote, or a character no byte stands for.
 std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record);
 // The same, of names already encoded.
-QByteArray FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName);
+std::optional<QByteArray> FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName);
 
 struct UndoLogContents {
     FileErrorCode code = kNoError; // kLogUnreadable when a record is cut short or malformed

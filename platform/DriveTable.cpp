@@ -51,4 +51,14 @@ std::optional<QByteArray> DriveTable::hostPath(QStringView drivePath) const {
     return host;
 }
 
+DriveTable::Resolved DriveTable::resolve(QStringView drivePath) const {
+    Resolved resolved{hostPath(drivePath)};
+    if (!resolved.host) {
+        const FileErrorCode drive =
+            drivePath.isEmpty() ? kDeviceUnavailable : readiness(drivePath.at(0));
+        resolved.code = drive != kNoError ? drive : kPathNotFound;
+    }
+    return resolved;
+}
+
 } // namespace corvane

@@ -40,6 +40,14 @@ public:
     // drive of the table or holds a part that cannot be a folder name.
     std::optional<QByteArray> hostPath(QStringView drivePath) const;
 
+    struct Resolved {
+        std::optional<QByteArray> host;
+        FileErrorCode code = kNoError; // why there is none: the drive's state, else 76
+    };
+    // The host path of a drive path with, where there is none, the code that says why: the one
+    // place where a drive path meets the host.
+    Resolved resolve(QStringView drivePath) const;
+
 private:
     const Drive* find(QChar letter) const;
 

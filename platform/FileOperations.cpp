@@ -107,14 +107,13 @@ private:
 
 bool IsBareFileName(QStringView name) {
     // One pass over the name: this runs twice for every file of a batch.
-    const bool plain = std::none_of(name.begin(), name.end(), [](QChar c) {
-        return c == u'\\' || c == u'"' || c == u'/' || c == QChar(0);
-    });
+    const bool plain = std::none_of(
+        name.begin(), name.end(), [](QChar c) { return c == u'\\' || c == u'/' || c == QChar(0); });
     return plain && !name.isEmpty() && name != u"." && name != u"..";
 }
 
 std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {
-    const std::optional<QByteArray> host = drives.hostPath(folder);
+    const std::optional<QByteArray> host = drives.resolve(folder).host;
     struct stat info {};
     if (!host || drives.system().status(AT_FDCWD, *host, info) < 0 || !S_ISDIR(info.st_mode))
         return std::nullopt;
@@ -122,13 +121,15 @@ std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) 
 }
 
 FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
-    : m_drives(drives), m_host(drives.hostPath(folder)), m_journal(drives.journalPath()) {
+    : m_drives(drives), m_journal(drives.journalPath()) {
+    const DriveTable::Resolved resolved = drives.resolve(folder);
+    m_host = resolved.host;
     const int fd = m_host ? drives.system().open(AT_FDCWD, *m_host, O_PATH | O_DIRECTORY) : -ENOENT;
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0) {
         if (fd >= 0)
             drives.system().close(fd);
-        m_unmappable = m_host ? CodeForFailure(-fd, *m_host) : UnmappableCode(drives, folder);
+        m_unmappable = m_host ? CodeForFailure(-fd, *m_host) : resolved.code;
         m_host.reset();
         return;
     }
@@ -184,11 +185,11 @@ QList<PendingRename> RepairPendingRenames(const DriveTable& drives) {
 }
 
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {
-    const std::optional<QByteArray> host = drives.hostPath(path);
-    if (!host)
-        return UnmappableCode(drives, path);
-    const int result = drives.system().unlink(AT_FDCWD, *host);
-    return result < 0 ? CodeForFailure(-result, ParentOf(*host)) : kNoError;
+    const DriveTable::Resolved resolved = drives.resolve(path);
+    if (!resolved.host)
+        return resolved.code;
+    const int result = drives.system().unlink(AT_FDCWD, *resolved.host);
+    return result < 0 ? CodeForFailure(-result, ParentOf(*resolved.host)) : kNoError;
 }
 
 } // namespace corvane

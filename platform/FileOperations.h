@@ -13,8 +13,8 @@
 
 namespace corvane {
 
-// Whether a name can be given to a file: an entry name free of "\" and of the double quote,
-// which the undo log could not carry.
+// Whether a name can be given to a file here: an entry name free of "\", which would split its
+// drive path.
 bool IsBareFileName(QStringView name);
 
 struct RenameResult {

@@ -15,9 +15,10 @@ template <typename Keep>
 FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Kind kind,
                    Keep keep) {
     FolderListing listing;
-    const std::optional<QByteArray> host = drives.hostPath(folder);
+    const DriveTable::Resolved resolved = drives.resolve(folder);
+    const std::optional<QByteArray>& host = resolved.host;
     if (!host) {
-        listing.code = kPathNotFound;
+        listing.code = resolved.code;
         return listing;
     }
     // Which folder it is, taken before it is read, so that a batch can tell a folder swapped since.

@@ -29,10 +29,4 @@ FileErrorCode CodeForFailure(int error, const QByteArray& folder) {
     return CodeForErrno(error, IsFolder(folder) ? kFileNotFound : kPathNotFound);
 }
 
-FileErrorCode UnmappableCode(const DriveTable& drives, QStringView drivePath) {
-    const FileErrorCode drive =
-        drivePath.isEmpty() ? kDeviceUnavailable : drives.readiness(drivePath.at(0));
-    return drive != kNoError ? drive : kPathNotFound;
-}
-
 } // namespace corvane

@@ -22,7 +22,4 @@ bool IsFolder(const QByteArray& path);
 // while the folder exists, else a missing path.
 FileErrorCode CodeForFailure(int error, const QByteArray& folder);
 
-// Why a drive path has no host path: the drive's state, else a path that does not exist.
-FileErrorCode UnmappableCode(const DriveTable& drives, QStringView drivePath);
-
 } // namespace corvane

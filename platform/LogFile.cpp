@@ -50,9 +50,10 @@ LogFile::~LogFile() {
 
 FileErrorCode LogFile::open(QStringView path, Mode mode) {
     close();
-    const std::optional<QByteArray> host = m_drives.hostPath(path);
+    const DriveTable::Resolved resolved = m_drives.resolve(path);
+    const std::optional<QByteArray>& host = resolved.host;
     if (!host)
-        return UnmappableCode(m_drives, path);
+        return resolved.code;
     m_folder = ParentOf(*host);
     // Emptied only once it is known to be a plain file.
     const OpenedFile opened =
@@ -92,9 +93,10 @@ FileErrorCode LogFile::close() {
 
 FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype limit) {
     FileContents contents;
-    const std::optional<QByteArray> host = drives.hostPath(path);
+    const DriveTable::Resolved resolved = drives.resolve(path);
+    const std::optional<QByteArray>& host = resolved.host;
     if (!host) {
-        contents.code = UnmappableCode(drives, path);
+        contents.code = resolved.code;
         return contents;
     }
     const OpenedFile opened = OpenPlainFile(drives.system(), *host, O_RDONLY);

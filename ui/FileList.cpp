@@ -1,7 +1,6 @@
 #include "ui/FileList.h"
 
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
+#include "files/FolderContents.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -27,7 +26,7 @@ void FileList::setPattern(const QString& pattern) {
 
 void FileList::refresh() {
     // A folder that cannot be listed shows no files, and keeps why.
-    FolderListing listing = ListFiles(m_drives, m_folder, FilePattern(m_pattern));
+    FolderListing listing = ListedFiles(m_drives, m_folder, m_pattern);
     m_names = std::move(listing.names);
     m_listingCode = listing.code;
     m_listedFolder = listing.folder;

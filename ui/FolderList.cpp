@@ -1,6 +1,6 @@
 #include "ui/FolderList.h"
 
-#include "platform/FolderListing.h"
+#include "files/FolderContents.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -71,7 +71,7 @@ void FolderList::showPath() {
         current = add(open, parts.at(level - 1), folder, level);
     }
     // A "\" in a folder's name would split its drive path: the folder is shown, not opened.
-    for (const QString& name : ListFolders(m_drives, m_path).names)
+    for (const QString& name : ListedFolders(m_drives, m_path).names)
         add(closed, name, name.contains(u'\\') ? QString() : Child(m_path, name),
             int(parts.size()) + 1);
     setCurrentItem(current);
