@@ -8,18 +8,19 @@ namespace corvane {
 
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath) {
     RepairPendingRenames(drives);
-    const FileContents file = ReadWholeFile(drives, logPath, kLargestUndoLog);
-    if (file.code != kNoError) {
+    UndoLogParser parser;
+    const FileRead read = ReadInPieces(drives, logPath, kLargestUndoLog,
+                                       [&](QByteArrayView piece) { parser.feed(piece); });
+    if (read.code != kNoError) {
         UndoResult refused;
-        refused.code = file.code;
+        refused.code = read.code;
         return refused;
     }
-    return UndoFromLog(FolderOnHost(drives, folder), file.bytes);
+    return UndoFromLog(FolderOnHost(drives, folder), parser.finish());
 }
 
-UndoResult UndoFromLog(const FolderOnHost& host, QByteArrayView bytes) {
+UndoResult UndoFromLog(const FolderOnHost& host, const UndoLogContents& log) {
     UndoResult result;
-    const UndoLogContents log = ParseUndoLog(bytes);
     result.code = log.code;
     for (auto record = log.records.crbegin(); record != log.records.crend(); ++record) {
         const RenameResult renamed = host.rename(record->newName, record->oldName);

@@ -4,7 +4,6 @@
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
-#include <QByteArrayView>
 #include <QStringView>
 
 namespace corvane {
@@ -22,7 +21,8 @@ struct UndoResult {
 UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath);
 
 class FolderOnHost;
+struct UndoLogContents;
 // The same, from a log already read, in a folder held open.
-UndoResult UndoFromLog(const FolderOnHost& folder, QByteArrayView log);
+UndoResult UndoFromLog(const FolderOnHost& folder, const UndoLogContents& log);
 
 } // namespace corvane

@@ -9,8 +9,17 @@
 namespace corvane {
 namespace {
 
-QByteArray Digest(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+// Reads the log piece by piece into `parser`, when given, and into a digest of its bytes.
+FileRead ReadLog(const DriveTable& drives, UndoLogParser* parser, QByteArray& digest) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const FileRead read =
+        ReadInPieces(drives, UndoLogPath(), kLargestUndoLog, [&](QByteArrayView piece) {
+            hash.addData(piece);
+            if (parser)
+                parser->feed(piece);
+        });
+    digest = hash.result();
+    return read;
 }
 
 } // namespace
@@ -40,9 +49,7 @@ BatchResult UndoJournal::runBatch(const QString& folder, std::optional<EntryId> 
     m_canUndo = result.code == kNoError || result.renamed > 0;
     m_folderPath = folder;
     m_folder = std::move(held);
-    const FileContents written = ReadWholeFile(m_drives, UndoLogPath(), kLargestUndoLog);
-    m_logId = written.id;
-    m_logDigest = Digest(written.bytes);
+    m_logId = ReadLog(m_drives, nullptr, m_logDigest).id;
     return result;
 }
 
@@ -55,17 +62,19 @@ UndoResult UndoJournal::undo() {
         result.code = kFolderReplaced;
         return result;
     }
-    const FileContents log = ReadWholeFile(m_drives, UndoLogPath(), kLargestUndoLog);
-    if (log.code != kNoError) {
-        result.code = log.code;
+    UndoLogParser parser;
+    QByteArray digest;
+    const FileRead read = ReadLog(m_drives, &parser, digest);
+    if (read.code != kNoError) {
+        result.code = read.code;
         return result;
     }
-    if (log.id != m_logId || Digest(log.bytes) != m_logDigest) {
+    if (read.id != m_logId || digest != m_logDigest) {
         result.code = kLogReplaced;
         return result;
     }
     m_canUndo = false;
-    return UndoFromLog(*m_folder, log.bytes);
+    return UndoFromLog(*m_folder, parser.finish());
 }
 
 void UndoJournal::deleteLog() const {

@@ -5,15 +5,32 @@
 namespace corvane {
 namespace {
 
-// The text between the quote at `open` and the next quote; `next` is set past the closing one.
-std::optional<QByteArrayView> QuotedField(QByteArrayView bytes, qsizetype open, qsizetype& next) {
-    if (open >= bytes.size() || bytes.at(open) != '"')
-        return std::nullopt;
-    const qsizetype close = bytes.indexOf('"', open + 1);
-    if (close < 0)
-        return std::nullopt;
-    next = close + 1;
-    return bytes.sliced(open + 1, close - open - 1);
+enum class Parsed { Record, NeedMore, Broken };
+
+// One record at `p`; `p` is moved past it. Whether `bytes` can still grow decides whether a
+// record cut short is broken or waits for more.
+Parsed ParseRecord(QByteArrayView bytes, bool final, qsizetype& p, UndoRecord& record) {
+    const Parsed shortOf = final ? Parsed::Broken : Parsed::NeedMore;
+    if (bytes.at(p) != '"')
+        return Parsed::Broken;
+    const qsizetype firstClose = bytes.indexOf('"', p + 1);
+    if (firstClose < 0 || firstClose + 2 >= bytes.size())
+        return shortOf;
+    if (bytes.at(firstClose + 1) != ',' || bytes.at(firstClose + 2) != '"')
+        return Parsed::Broken;
+    const qsizetype secondClose = bytes.indexOf('"', firstClose + 3);
+    if (secondClose < 0)
+        return shortOf;
+    // The last line end may be missing; any other end is no record.
+    const QByteArrayView rest = bytes.sliced(secondClose + 1);
+    if (rest.isEmpty() && !final)
+        return Parsed::NeedMore;
+    if (!rest.isEmpty() && !rest.startsWith("\r\n"))
+        return rest == "\r" ? shortOf : Parsed::Broken;
+    record = {DecodeName(bytes.sliced(p + 1, firstClose - p - 1)),
+              DecodeName(bytes.sliced(firstClose + 3, secondClose - firstClose - 3))};
+    p = secondClose + 1 + (rest.isEmpty() ? 0 : 2);
+    return Parsed::Record;
 }
 
 } // namespace
@@ -32,26 +49,40 @@ std::optional<QByteArray> FormatUndoRecord(QByteArrayView newName, QByteArrayVie
     return QByteArray('"' + newName + "\",\"" + oldName + "\"\r\n");
 }
 
-UndoLogContents ParseUndoLog(QByteArrayView bytes) {
-    UndoLogContents contents;
+void UndoLogParser::feed(QByteArrayView bytes) {
+    if (m_contents.code != kNoError)
+        return;
+    m_pending.append(bytes);
+    parse(false);
+}
+
+UndoLogContents UndoLogParser::finish() {
+    if (m_contents.code == kNoError)
+        parse(true);
+    return std::move(m_contents);
+}
+
+void UndoLogParser::parse(bool final) {
     qsizetype p = 0;
-    while (p < bytes.size()) {
-        qsizetype afterFirst = 0;
-        qsizetype afterSecond = 0;
-        const std::optional<QByteArrayView> newName = QuotedField(bytes, p, afterFirst);
-        const bool comma = newName && afterFirst < bytes.size() && bytes.at(afterFirst) == ',';
-        const std::optional<QByteArrayView> oldName =
-            comma ? QuotedField(bytes, afterFirst + 1, afterSecond) : std::nullopt;
-        const QByteArrayView rest = oldName ? bytes.sliced(afterSecond) : QByteArrayView();
-        // The last line end may be missing; any other end is no record.
-        if (!oldName || !(rest.isEmpty() || rest.startsWith("\r\n"))) {
-            contents.code = kLogUnreadable;
+    UndoRecord record;
+    while (p < m_pending.size()) {
+        const Parsed parsed = ParseRecord(m_pending, final, p, record);
+        if (parsed == Parsed::NeedMore)
             break;
+        if (parsed == Parsed::Broken) {
+            m_contents.code = kLogUnreadable;
+            m_pending.clear();
+            return;
         }
-        contents.records.append({DecodeName(*newName), DecodeName(*oldName)});
-        p = afterSecond + (rest.isEmpty() ? 0 : 2);
+        m_contents.records.append(std::move(record));
     }
-    return contents;
+    m_pending.remove(0, p);
+}
+
+UndoLogContents ParseUndoLog(QByteArrayView bytes) {
+    UndoLogParser parser;
+    parser.feed(bytes);
+    return parser.finish();
 }
 
 } // namespace corvane

@@ -39,4 +39,18 @@ struct UndoLogContents {
 
 UndoLogContents ParseUndoLog(QByteArrayView bytes);
 
+// Reads the log as it comes, so that a long one is never held whole: only its records are.
+class UndoLogParser {
+public:
+    void feed(QByteArrayView bytes);
+    // What was read; the last record may lack its line end.
+    UndoLogContents finish();
+
+private:
+    void parse(bool final);
+
+    QByteArray m_pending; // the start of a record yet to come whole
+    UndoLogContents m_contents;
+};
+
 } // namespace corvane

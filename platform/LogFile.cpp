@@ -91,30 +91,35 @@ FileErrorCode LogFile::close() {
     return failure < 0 ? CodeForFailure(-failure, m_folder) : kNoError;
 }
 
-FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype limit) {
-    FileContents contents;
+FileRead ReadInPieces(const DriveTable& drives, QStringView path, qsizetype limit,
+                      const std::function<void(QByteArrayView)>& take) {
+    FileRead read;
     const DriveTable::Resolved resolved = drives.resolve(path);
-    const std::optional<QByteArray>& host = resolved.host;
-    if (!host) {
-        contents.code = resolved.code;
-        return contents;
+    if (!resolved.host) {
+        read.code = resolved.code;
+        return read;
     }
-    const OpenedFile opened = OpenPlainFile(drives.system(), *host, O_RDONLY);
-    contents.code = opened.code == kNoError && opened.size > limit ? kLogTooLarge : opened.code;
-    if (opened.fd < 0 || contents.code != kNoError) {
-        if (opened.fd >= 0)
-            drives.system().close(opened.fd);
-        return contents;
+    const SystemCalls& system = drives.system();
+    const OpenedFile opened = OpenPlainFile(system, *resolved.host, O_RDONLY);
+    read.code = opened.code == kNoError && opened.size > limit ? kLogTooLarge : opened.code;
+    read.id = opened.id;
+    char piece[65536];
+    for (qsizetype taken = 0; opened.fd >= 0 && read.code == kNoError;) {
+        const ssize_t count = system.read(opened.fd, piece, sizeof piece);
+        if (count <= 0) {
+            read.code = count < 0 ? kDeviceIoError : kNoError;
+            break;
+        }
+        // A file that grows while it is read is refused all the same.
+        taken += count;
+        if (taken > limit)
+            read.code = kLogTooLarge;
+        else
+            take(QByteArrayView(piece, count));
     }
-    const ReadBytes read = ReadUpTo(drives.system(), opened.fd, limit);
-    drives.system().close(opened.fd);
-    contents.bytes = read.bytes;
-    contents.id = opened.id;
-    if (read.error < 0)
-        contents.code = kDeviceIoError;
-    else if (read.bytes.size() > limit)
-        contents.code = kLogTooLarge;
-    return contents;
+    if (opened.fd >= 0)
+        system.close(opened.fd);
+    return read;
 }
 
 } // namespace corvane

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <functional>
 #include <optional>
 
 namespace corvane {
@@ -38,13 +39,14 @@ private:
     off_t m_size = 0;
 };
 
-struct FileContents {
+struct FileRead {
     FileErrorCode code = kNoError;
-    QByteArray bytes;
     std::optional<EntryId> id; // which file was read
 };
 
-// The whole of a plain file at a drive path, refused when it is larger than `limit`.
-FileContents ReadWholeFile(const DriveTable& drives, QStringView path, qsizetype limit);
+// Hands the plain file at a drive path to `take` piece by piece, so that it is never held whole;
+// refused, before any piece, when it is larger than `limit`.
+FileRead ReadInPieces(const DriveTable& drives, QStringView path, qsizetype limit,
+                      const std::function<void(QByteArrayView)>& take);
 
 } // namespace corvane

@@ -410,6 +410,13 @@ void FilesTest::logParsing() {
     const UndoLogContents log = ParseUndoLog(bytes);
     QCOMPARE(log.code, code);
     QCOMPARE(log.records, records);
+    // Read as it comes, a byte at a time, the log reads the same.
+    UndoLogParser parser;
+    for (const char byte : bytes)
+        parser.feed(QByteArrayView(&byte, 1));
+    const UndoLogContents streamed = parser.finish();
+    QCOMPARE(streamed.code, code);
+    QCOMPARE(streamed.records, records);
 }
 
 void FilesTest::reports_data() {
