@@ -114,8 +114,8 @@ bool Measure(QTextStream& out, const QString& volume, const QByteArray& home, in
         undo = std::min(undo, SecondsSince(start));
         if (batchResult.code != kNoError || undoResult.code != kNoError ||
             batchResult.renamed != count || undoResult.restored != count) {
-            QTextStream(stderr) << volume << ": batch or undo failed: " << batchResult.code << " "
-                                << undoResult.code << "\n";
+            QTextStream(stderr) << volume << ": batch or undo failed: " << int(batchResult.code)
+                                << " " << int(undoResult.code) << "\n";
             return false;
         }
     }
@@ -138,8 +138,10 @@ int main(int argc, char* argv[]) {
     if (!Measure(out, u"local disk"_qs, local.folder(), count, rounds, NoReplace))
         return 1;
 
-    FuseVolume fat(FuseVolume::Kind::Fat);
-    if (!fat.unavailable().isEmpty())
+    FuseVolume fat(fatCount > 0 ? FuseVolume::Kind::Fat : FuseVolume::Kind::LocalDisk);
+    if (fatCount == 0)
+        out << "FAT through fusefat: not measured: no files asked for\n";
+    else if (!fat.unavailable().isEmpty())
         out << "FAT through fusefat: not measured: " << fat.unavailable() << "\n";
     else if (!Measure(out, u"FAT through fusefat"_qs, fat.folder(), fatCount, rounds,
                       ReserveAndRenameOver))

@@ -38,7 +38,7 @@ FileErrorReport CodeReport(FileErrorCode code) {
         return {
             QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};
     default:
-        return {QStringLiteral("Unexpected error %1!").arg(code)};
+        return {QStringLiteral("Unexpected error %1!").arg(int(code))};
     }
 }
 

@@ -24,7 +24,7 @@ make_home() {
 
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb "$work"
-start_openbox
+start_openbox "$work"
 
 # Saves the framed window called $1 as $2.
 shoot() {

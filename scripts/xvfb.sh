@@ -35,13 +35,16 @@ frame_of() {
     height=$(sed -n 's/.*Height: *//p' <<<"$info")
     echo $((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))
 }
-# Starts openbox on the display, sets wm to its process id and waits until it manages windows.
+# Starts openbox on the display, sets wm to its process id and waits until it manages windows;
+# what it said is in the scratch folder's openbox.log.
+# Usage: start_openbox <scratch folder>
 start_openbox() {
-    openbox >/dev/null 2>&1 &
+    openbox --sm-disable >"$1/openbox.log" 2>&1 &
     wm=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done
+    cat "$1/openbox.log" >&2
     return 1
 }

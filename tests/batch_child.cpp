@@ -23,10 +23,10 @@ int main(int argc, char* argv[]) {
                             QByteArray(argv[3]), slow);
     const QString folder = QStringLiteral("c:\\");
     if (qstrcmp(argv[1], "undo") == 0)
-        return UndoBatch(drives, folder, UndoLogPath()).code;
+        return int(UndoBatch(drives, folder, UndoLogPath()).code);
     RenameOptions options;
     options.Option4 = false;
     options.Option1 = true;
     const QStringList names = ListFiles(drives, folder, FilePattern(u"*.mp3")).names;
-    return RunBatch(drives, folder, names, options, UndoLogPath()).code;
+    return int(RunBatch(drives, folder, names, options, UndoLogPath()).code);
 }

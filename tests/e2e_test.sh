@@ -64,7 +64,7 @@ centred() {
     ((dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2))
 }
 
-start_openbox || fail "openbox did not start"
+start_openbox "$work" || fail "openbox did not start"
 HOME=$work/home XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb "$binary" &
 app=$!
 window=$(corvane_window)

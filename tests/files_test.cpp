@@ -103,7 +103,7 @@ void FilesTest::batchRenamesAndLogsEveryFile() {
 
 void FilesTest::batchStopsAtTheFirstFailure_data() {
     QTest::addColumn<QByteArrayList>("files");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<FileErrorCode>("code");
     QTest::addColumn<QByteArrayList>("after");
     QTest::newRow("two mapped to one")
         << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"} << kFileExists
@@ -120,7 +120,7 @@ void FilesTest::batchStopsAtTheFirstFailure_data() {
 
 void FilesTest::batchStopsAtTheFirstFailure() {
     QFETCH(QByteArrayList, files);
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     QFETCH(QByteArrayList, after);
     TestDrive drive;
     drive.makeFiles(files);
@@ -136,8 +136,8 @@ void FilesTest::batchStopsAtTheFirstFailure() {
 void FilesTest::faultAtAnyRename_data() {
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("failRenameAt");
-    QTest::addColumn<int>("code");
-    const QList<std::pair<int, int>> codes{
+    QTest::addColumn<FileErrorCode>("code");
+    const QList<std::pair<int, FileErrorCode>> codes{
         {ENOENT, kFileNotFound},      {EEXIST, kFileExists},        {ENOTEMPTY, kFileExists},
         {EACCES, kAccessDenied},      {EPERM, kAccessDenied},       {EROFS, kAccessDenied},
         {EBUSY, kAccessDenied},       {ETXTBSY, kAccessDenied},     {ENOMEDIUM, kDiskNotReady},
@@ -153,7 +153,7 @@ void FilesTest::faultAtAnyRename_data() {
 void FilesTest::faultAtAnyRename() {
     QFETCH(int, error);
     QFETCH(int, failRenameAt);
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     FaultySystemCalls system;
     system.failAt(FaultySystemCalls::RenameNoReplace, failRenameAt, error);
     TestDrive drive(system);
@@ -311,8 +311,8 @@ void FilesTest::undoRunAgainCountsWhatItPutBack() {
 
 void FilesTest::folderSwappedUnderTheBatch_data() {
     QTest::addColumn<int>("swapAfter"); // renames: -1 before the batch, 0 after it
-    QTest::addColumn<int>("batchCode");
-    QTest::addColumn<int>("undoCode");
+    QTest::addColumn<FileErrorCode>("batchCode");
+    QTest::addColumn<FileErrorCode>("undoCode");
     QTest::newRow("between the listing and the batch") << -1 << kFolderReplaced << kNoError;
     QTest::newRow("in the middle of the batch") << 2 << kNoError << kFolderReplaced;
     QTest::newRow("between the batch and Undo") << 0 << kNoError << kFolderReplaced;
@@ -322,8 +322,8 @@ void FilesTest::folderSwappedUnderTheBatch_data() {
 // in that other folder, and the batch's own folder is renamed or refused whole.
 void FilesTest::folderSwappedUnderTheBatch() {
     QFETCH(int, swapAfter);
-    QFETCH(int, batchCode);
-    QFETCH(int, undoCode);
+    QFETCH(FileErrorCode, batchCode);
+    QFETCH(FileErrorCode, undoCode);
     FaultySystemCalls system;
     TestDrive drive(system);
     const QByteArrayList music{"a_1.mp3", "a_2.mp3", "a_3.mp3"};
@@ -385,7 +385,7 @@ void FilesTest::fileReplacedByAFolderIsNotRenamed() {
 
 void FilesTest::logParsing_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<FileErrorCode>("code");
     QTest::addColumn<QList<UndoRecord>>("records");
     const UndoRecord commas{u"a-b,c.mp3"_qs, u"a,b,c.mp3"_qs};
     QTest::newRow("commas inside fields")
@@ -405,7 +405,7 @@ void FilesTest::logParsing_data() {
 
 void FilesTest::logParsing() {
     QFETCH(QByteArray, bytes);
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     QFETCH(QList<UndoRecord>, records);
     const UndoLogContents log = ParseUndoLog(bytes);
     QCOMPARE(log.code, code);
@@ -420,20 +420,20 @@ void FilesTest::logParsing() {
 }
 
 void FilesTest::reports_data() {
-    QTest::addColumn<int>("code");
+    QTest::addColumn<FileErrorCode>("code");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("returnToDriveC");
     QTest::newRow("none") << kNoError << QString() << false;
-    QTest::newRow("58") << 58 << u"Files are read only!"_qs << false;
-    QTest::newRow("75") << 75 << u"Files are read only!"_qs << false;
-    QTest::newRow("68") << 68 << u"Choose proper drive!"_qs << true;
-    QTest::newRow("76") << 76 << u"CD-ROM is not ready!"_qs << false;
-    QTest::newRow("62") << 62 << u"The undo log is damaged!"_qs << false;
-    QTest::newRow("other") << 99 << u"Unexpected error 99!"_qs << false;
+    QTest::newRow("58") << FileErrorCode{58} << u"Files are read only!"_qs << false;
+    QTest::newRow("75") << FileErrorCode{75} << u"Files are read only!"_qs << false;
+    QTest::newRow("68") << FileErrorCode{68} << u"Choose proper drive!"_qs << true;
+    QTest::newRow("76") << FileErrorCode{76} << u"CD-ROM is not ready!"_qs << false;
+    QTest::newRow("62") << FileErrorCode{62} << u"The undo log is damaged!"_qs << false;
+    QTest::newRow("other") << FileErrorCode{99} << u"Unexpected error 99!"_qs << false;
 }
 
 void FilesTest::reports() {
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     QFETCH(QString, message);
     QFETCH(bool, returnToDriveC);
     const FileErrorReport report = ReportFor(code);

@@ -138,7 +138,7 @@ void PlatformTest::renameCodesFromRealFailures_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("oldName");
     QTest::addColumn<QString>("newName");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<FileErrorCode>("code");
     QTest::newRow("renamed") << u"c:\\"_qs << u"a.mp3"_qs << u"A b.mp3"_qs << kNoError;
     QTest::newRow("same name") << u"c:\\"_qs << u"a.mp3"_qs << u"a.mp3"_qs << kNoError;
     QTest::newRow("missing file") << u"c:\\"_qs << u"gone.mp3"_qs << u"x.mp3"_qs << kFileNotFound;
@@ -166,7 +166,7 @@ void PlatformTest::renameCodesFromRealFailures() {
     QFETCH(QString, folder);
     QFETCH(QString, oldName);
     QFETCH(QString, newName);
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     TestDrive drive;
     drive.makeFiles({"a.mp3", "b.mp3"});
     QCOMPARE(RenameInFolder(drive.drives(), folder, oldName, newName).code, code);

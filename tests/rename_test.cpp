@@ -50,7 +50,7 @@ private Q_SLOTS:
 void RenameTest::everyStepOfEveryLadder_data() {
     QTest::addColumn<QList<Planted>>("faults");
     QTest::addColumn<QString>("newName");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<FileErrorCode>("code");
     QTest::addColumn<QByteArrayList>("names");
     QTest::addColumn<QString>("leftAs");
 
@@ -120,7 +120,7 @@ void RenameTest::everyStepOfEveryLadder_data() {
 void RenameTest::everyStepOfEveryLadder() {
     QFETCH(QList<Planted>, faults);
     QFETCH(QString, newName);
-    QFETCH(int, code);
+    QFETCH(FileErrorCode, code);
     QFETCH(QByteArrayList, names);
     QFETCH(QString, leftAs);
     FaultySystemCalls system;
