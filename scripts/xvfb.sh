@@ -5,7 +5,8 @@
 start_xvfb() {
     local display_file=$1/display
     exec 3>"$display_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp &
+    # -noreset: a program that quits does not make the server reset under the next one.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset &
     xvfb=$!
     for _ in $(seq 100); do
         [[ -s $display_file ]] && break
