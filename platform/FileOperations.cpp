@@ -5,7 +5,6 @@
 #include "platform/RenameRecovery.h"
 #include "platform/RenameSteps.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,10 +105,7 @@ private:
 } // namespace
 
 bool IsBareFileName(QStringView name) {
-    // One pass over the name: this runs twice for every file of a batch.
-    const bool plain = std::none_of(
-        name.begin(), name.end(), [](QChar c) { return c == u'\\' || c == u'/' || c == QChar(0); });
-    return plain && !name.isEmpty() && name != u"." && name != u"..";
+    return IsEntryName(name) && !name.contains(u'\\');
 }
 
 std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {

@@ -2,13 +2,16 @@
 
 #include "platform/ErrnoCodes.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace corvane {
 
 bool IsEntryName(QStringView name) {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
-           !name.contains(QChar(0));
+    // One pass over the name: this runs for both names of every file of a batch.
+    const bool plain =
+        std::none_of(name.begin(), name.end(), [](QChar c) { return c == u'/' || c == QChar(0); });
+    return plain && !name.isEmpty() && name != u"." && name != u"..";
 }
 
 QByteArray InFolder(const QByteArray& folder, const QByteArray& name) {
