@@ -1,9 +1,8 @@
 #include "names/CaseTransforms.h"
 
 #include "names/CaseMapping.h"
+#include "names/Characters.h"
 #include "names/NameLimits.h"
-
-#include <algorithm>
 
 namespace corvane {
 
@@ -12,7 +11,7 @@ QString MakeProperCase(QString name) {
     const qsizetype length = name.size();
     for (qsizetype p = 0; p + 1 < length; ++p) {
         if (name.at(p) == u' ')
-            MapCase(name, p + 1, p + 2, LetterCase::Upper);
+            MapCase(name, p + 1, CharacterEnd(name, p + 1), LetterCase::Upper);
     }
     return name;
 }
@@ -22,14 +21,15 @@ QString UpperCaseAfterDash(QString name) {
     const qsizetype dash = name.indexOf(u'-');
     if (dash < 0)
         return name;
-    // 0-based: the first character up, up to the character after the dash down, the second
-    // character after the dash up, the rest down.
-    const qsizetype length = name.size();
-    const qsizetype raised = std::min(dash + 2, length);
-    MapCase(name, 0, 1, LetterCase::Upper);
-    MapCase(name, 1, raised, LetterCase::Lower);
-    MapCase(name, raised, std::min(raised + 1, length), LetterCase::Upper);
-    MapCase(name, std::min(raised + 1, length), length, LetterCase::Lower);
+    // The first character up, up to the character after the dash down, the second character
+    // after the dash up, the rest down.
+    const qsizetype firstEnd = CharacterEnd(name, 0);
+    const qsizetype raised = CharacterEnd(name, dash + 1);
+    const qsizetype raisedEnd = CharacterEnd(name, raised);
+    MapCase(name, 0, firstEnd, LetterCase::Upper);
+    MapCase(name, firstEnd, raised, LetterCase::Lower);
+    MapCase(name, raised, raisedEnd, LetterCase::Upper);
+    MapCase(name, raisedEnd, name.size(), LetterCase::Lower);
     return name;
 }
 

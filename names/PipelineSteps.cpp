@@ -1,6 +1,7 @@
 #include "names/PipelineSteps.h"
 
 #include "names/CaseMapping.h"
+#include "names/Characters.h"
 #include "names/NameLimits.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ QString DeleteTrackNumber(QString name, QStringView decimalSeparator) {
 
 QString FirstCapital(QString name) {
     EnsureFits(name);
-    MapCase(name, 0, std::min<qsizetype>(1, name.size()), LetterCase::Upper);
+    MapCase(name, 0, CharacterEnd(name, 0), LetterCase::Upper);
     return name;
 }
 

@@ -1,5 +1,6 @@
 #include "names/TextTransforms.h"
 
+#include "names/Characters.h"
 #include "names/NameLimits.h"
 #include "names/PipelineSteps.h"
 
@@ -8,12 +9,8 @@
 namespace corvane {
 namespace {
 
-// Length of the character starting at `p`: a surrogate pair counts as one character, so
-// removing one emoji never leaves half of another behind.
 qsizetype CharacterLength(QStringView text, qsizetype p) {
-    const bool pair =
-        text.at(p).isHighSurrogate() && p + 1 < text.size() && text.at(p + 1).isLowSurrogate();
-    return pair ? 2 : 1;
+    return CharacterEnd(text, p) - p;
 }
 
 bool IsListed(QStringView characters, QStringView character) {
