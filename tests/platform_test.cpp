@@ -1,9 +1,11 @@
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
+#include "platform/ErrnoCodes.h"
 #include "platform/FileOperations.h"
 #include "platform/FilePattern.h"
 #include "platform/FolderListing.h"
 #include "platform/NameCodec.h"
+#include "platform/NaturalOrder.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -21,10 +23,14 @@ private Q_SLOTS:
     void textWithoutBytesCannotBeEncoded();
     void pattern_data();
     void pattern();
+    void naturalOrder_data();
+    void naturalOrder();
     void listingIsNaturalAndHidesDotFiles();
     void drivePaths_data();
     void drivePaths();
     void readiness();
+    void errnoCodes_data();
+    void errnoCodes();
     void renameCodesFromRealFailures_data();
     void renameCodesFromRealFailures();
     void renameNeverReplaces();
@@ -79,6 +85,9 @@ void PlatformTest::pattern_data() {
     QTest::newRow("star dot star") << u"*.*"_qs << u"README"_qs << true;
     QTest::newRow("empty lists all") << QString() << u"song.mp3"_qs << true;
     QTest::newRow("folder part") << u"c:\\music\\*.mp3"_qs << u"song.mp3"_qs << false;
+    QTest::newRow("drive part") << u"c:*.mp3"_qs << u"c:x.mp3"_qs << false;
+    QTest::newRow("a colon in the name") << u"*.mp3"_qs << u"c:x.mp3"_qs << true;
+    QTest::newRow("blanks around parts") << u" *.ogg ; *.mp3"_qs << u"a.mp3"_qs << true;
     QTest::newRow("many stars") << u"*a*a*a*a*b"_qs << QString(60, u'a') << false;
 }
 
@@ -87,6 +96,29 @@ void PlatformTest::pattern() {
     QFETCH(QString, name);
     QFETCH(bool, matches);
     QCOMPARE(FilePattern(pattern).matches(name), matches);
+}
+
+void PlatformTest::naturalOrder_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("numbers by value") << u"2 a.mp3"_qs << u"10 a.mp3"_qs;
+    QTest::newRow("leading zeros count by value") << u"09.mp3"_qs << u"10.mp3"_qs;
+    QTest::newRow("equal values: fewer zeros last") << u"01.mp3"_qs << u"1.mp3"_qs;
+    QTest::newRow("zeros alone") << u"00.mp3"_qs << u"1.mp3"_qs;
+    QTest::newRow("past 64 bits") << u"99999999999999999999"_qs << u"100000000000000000000"_qs;
+    QTest::newRow("case ignored") << u"a.mp3"_qs << u"B.mp3"_qs;
+    QTest::newRow("same but case") << u"A.mp3"_qs << u"a.mp3"_qs;
+    QTest::newRow("shorter first") << u"track"_qs << u"track 1"_qs;
+    QTest::newRow("digits before letters") << u"1.mp3"_qs << u"a.mp3"_qs;
+}
+
+// The order is strict both ways round, so sorting never depends on the order files come in.
+void PlatformTest::naturalOrder() {
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QVERIFY(NaturalLess(first, second));
+    QVERIFY(!NaturalLess(second, first));
+    QVERIFY(!NaturalLess(first, first));
 }
 
 void PlatformTest::listingIsNaturalAndHidesDotFiles() {
@@ -106,18 +138,27 @@ void PlatformTest::drivePaths_data() {
     QTest::newRow("drive root") << u"c:\\"_qs << QByteArray("/home");
     QTest::newRow("folders") << u"c:\\Music\\Album"_qs << QByteArray("/home/Music/Album");
     QTest::newRow("windows is the state")
-        << u"c:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
+        << u"C:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
     QTest::newRow("windows deeper stays") << u"c:\\a\\windows"_qs << QByteArray("/home/a/windows");
+    QTest::newRow("another drive") << u"d:\\Music"_qs << QByteArray("/stick/Music");
+    QTest::newRow("another drive, upper case") << u"D:\\x\\"_qs << QByteArray("/stick/x");
+    QTest::newRow("its windows folder is its own")
+        << u"d:\\windows"_qs << QByteArray("/stick/windows");
+    QTest::newRow("no medium") << u"e:\\x"_qs << QByteArray();
     QTest::newRow("no such drive") << u"q:\\x"_qs << QByteArray();
-    QTest::newRow("climbing out") << u"c:\\..\\x"_qs << QByteArray();
+    QTest::newRow("no drive") << u"Music"_qs << QByteArray();
+    QTest::newRow("climbing out") << u"d:\\..\\x"_qs << QByteArray();
 }
 
 void PlatformTest::drivePaths() {
     QFETCH(QString, drivePath);
     QFETCH(QByteArray, hostSuffix);
-    TestDrive drive;
-    const QByteArray base = drive.host().chopped(5);
-    const std::optional<QByteArray> host = drive.drives().hostPath(drivePath);
+    const QByteArray base = "/base";
+    const DriveTable drives({{u'c', base + "/home", u"home"_qs},
+                             {u'd', base + "/stick", u"/media/stick"_qs},
+                             {u'e', QByteArray(), u"/dev/sr0"_qs}},
+                            base + "/state");
+    const std::optional<QByteArray> host = drives.hostPath(drivePath);
     QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
 }
 
@@ -132,6 +173,41 @@ void PlatformTest::readiness() {
     QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
     QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
     QCOMPARE(RenameInFolder(drives, u"d:\\", u"a", u"b").code, kDiskNotReady);
+}
+
+void PlatformTest::errnoCodes_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<FileErrorCode>("code");
+    const QList<std::pair<int, FileErrorCode>> table{{0, kNoError},
+                                                     {ENOTDIR, kPathNotFound},
+                                                     {EEXIST, kFileExists},
+                                                     {ENOTEMPTY, kFileExists},
+                                                     {EACCES, kAccessDenied},
+                                                     {EPERM, kAccessDenied},
+                                                     {EROFS, kAccessDenied},
+                                                     {EBUSY, kAccessDenied},
+                                                     {ETXTBSY, kAccessDenied},
+                                                     {ENOMEDIUM, kDiskNotReady},
+                                                     {ENODEV, kDeviceUnavailable},
+                                                     {ENXIO, kDeviceUnavailable},
+                                                     {ENOSPC, kDiskFull},
+                                                     {EDQUOT, kDiskFull},
+                                                     {ENAMETOOLONG, kBadFileName},
+                                                     {EINVAL, kBadFileName},
+                                                     {EIO, kDeviceIoError},
+                                                     {EXDEV, kDeviceIoError}};
+    for (const auto& [error, code] : table)
+        QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
+}
+
+// ENOENT is told apart by the caller; every other errno has one code.
+void PlatformTest::errnoCodes() {
+    QFETCH(int, error);
+    QFETCH(FileErrorCode, code);
+    QCOMPARE(CodeForErrno(error, kFileNotFound), code);
+    QCOMPARE(CodeForErrno(error, kPathNotFound), code);
+    QCOMPARE(CodeForErrno(ENOENT, kFileNotFound), kFileNotFound);
+    QCOMPARE(CodeForErrno(ENOENT, kPathNotFound), kPathNotFound);
 }
 
 void PlatformTest::renameCodesFromRealFailures_data() {
@@ -151,11 +227,12 @@ void PlatformTest::renameCodesFromRealFailures_data() {
     QTest::newRow("backslash") << u"c:\\"_qs << u"a.mp3"_qs << u"x\\a.mp3"_qs << kBadFileName;
     // Only the undo log cannot carry a quote; the host can.
     QTest::newRow("quote") << u"c:\\"_qs << u"a.mp3"_qs << u"\"a\".mp3"_qs << kNoError;
-    // The volume decides the length: ext4 holds 255 bytes, so 127 two-byte letters pass.
+    // The volume decides the length: ext4 holds 255 bytes, so 127 two-byte letters and one more
+    // byte pass.
     QTest::newRow("past the volume's limit")
-        << u"c:\\"_qs << u"a.mp3"_qs << QString(128, u'\xe9') << kBadFileName;
+        << u"c:\\"_qs << u"a.mp3"_qs << u"xx"_qs + QString(127, u'\xe9') << kBadFileName;
     QTest::newRow("at the volume's limit")
-        << u"c:\\"_qs << u"a.mp3"_qs << QString(127, u'\xe9') << kNoError;
+        << u"c:\\"_qs << u"a.mp3"_qs << u"x"_qs + QString(127, u'\xe9') << kNoError;
     QTest::newRow("a leading dot would hide it")
         << u"c:\\"_qs << u"a.mp3"_qs << u".mp3"_qs << kBadFileName;
     QTest::newRow("old name climbing out")
