@@ -19,6 +19,7 @@
 using namespace corvane;
 
 Q_DECLARE_METATYPE(corvane::UndoRecord)
+Q_DECLARE_METATYPE(corvane::RenameOptions)
 
 namespace {
 
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void batchStopsAtTheFirstFailure();
     void faultAtAnyRename_data();
     void faultAtAnyRename();
+    void logThatCannotBeFinishedIsReported_data();
+    void logThatCannotBeFinishedIsReported();
     void batchWithoutItsLogFolderRenamesNothing();
     void unwritableRecordTakesItsRenameBack_data();
     void unwritableRecordTakesItsRenameBack();
@@ -104,29 +107,39 @@ void FilesTest::batchRenamesAndLogsEveryFile() {
 
 void FilesTest::batchStopsAtTheFirstFailure_data() {
     QTest::addColumn<QByteArrayList>("files");
+    QTest::addColumn<RenameOptions>("options");
     QTest::addColumn<FileErrorCode>("code");
     QTest::addColumn<QByteArrayList>("after");
+    RenameOptions trackNumbers;
+    trackNumbers.Check3 = Checked;
+    RenameOptions growing;
+    growing.Check5 = Checked;
+    growing.Text3 = u"a"_qs;
+    growing.Text4 = QString(200, u'b');
+    const QByteArray longName(200, 'a');
+    QTest::newRow("a name that grows past the limit")
+        << QByteArrayList{"1_b.mp3", longName} << growing << kNameTooLong
+        << QByteArrayList{"1 b.mp3", longName};
     QTest::newRow("two mapped to one")
-        << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"} << kFileExists
+        << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"} << trackNumbers << kFileExists
         << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"};
     QTest::newRow("a quote in the present name")
-        << QByteArrayList{"a_1.mp3", "a_9\"x\".mp3", "b_3.mp3"} << kBadFileName
+        << QByteArrayList{"a_1.mp3", "a_9\"x\".mp3", "b_3.mp3"} << trackNumbers << kBadFileName
         << QByteArrayList{"a 1.mp3", "a_9\"x\".mp3", "b_3.mp3"};
     QTest::newRow("a track number alone would hide the file")
-        << QByteArrayList{"01.mp3", "02_x.mp3"} << kBadFileName
+        << QByteArrayList{"01.mp3", "02_x.mp3"} << trackNumbers << kBadFileName
         << QByteArrayList{"01.mp3", "02_x.mp3"};
-    QTest::newRow("a name the rules empty")
-        << QByteArrayList{"05_x.mp3", "12"} << kBadFileName << QByteArrayList{"12", "x.mp3"};
+    QTest::newRow("a name the rules empty") << QByteArrayList{"05_x.mp3", "12"} << trackNumbers
+                                            << kBadFileName << QByteArrayList{"12", "x.mp3"};
 }
 
 void FilesTest::batchStopsAtTheFirstFailure() {
     QFETCH(QByteArrayList, files);
+    QFETCH(RenameOptions, options);
     QFETCH(FileErrorCode, code);
     QFETCH(QByteArrayList, after);
     TestDrive drive;
     drive.makeFiles(files);
-    RenameOptions options;
-    options.Check3 = Checked;
 
     const BatchResult result = Batch(drive, options);
     QCOMPARE(result.code, code);
@@ -167,6 +180,31 @@ void FilesTest::faultAtAnyRename() {
     QCOMPARE(result.code, code);
     QCOMPARE(result.renamed, failRenameAt - 1);
     VerifyLogAndUndo(drive, files, result.renamed);
+}
+
+void FilesTest::logThatCannotBeFinishedIsReported_data() {
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<FileErrorCode>("code");
+    QTest::newRow("sync, disk full") << int(FaultySystemCalls::Sync) << ENOSPC << kDiskFull;
+    QTest::newRow("sync, I/O") << int(FaultySystemCalls::Sync) << EIO << kDeviceIoError;
+    QTest::newRow("close, I/O") << int(FaultySystemCalls::Close) << EIO << kDeviceIoError;
+}
+
+// Every rename is done and logged, but a log that may not be on the disk is no success.
+void FilesTest::logThatCannotBeFinishedIsReported() {
+    QFETCH(int, call);
+    QFETCH(int, error);
+    QFETCH(FileErrorCode, code);
+    FaultySystemCalls system;
+    system.failAlways(FaultySystemCalls::Call(call), error);
+    TestDrive drive(system);
+    const QByteArrayList files{"a_1.mp3", "a_2.mp3"};
+    drive.makeFiles(files);
+    const BatchResult result = Batch(drive);
+    QCOMPARE(result.code, code);
+    QCOMPARE(result.renamed, 2);
+    VerifyLogAndUndo(drive, files, 2);
 }
 
 void FilesTest::batchWithoutItsLogFolderRenamesNothing() {
@@ -249,15 +287,27 @@ void FilesTest::undoRestoresAChainInReverse() {
     QCOMPARE(drive.names(), QByteArrayList({"a.mp3", "ab.mp3"}));
 }
 
+// Undo goes on past a failure and reports the first it met, last record first.
 void FilesTest::undoTriesEveryRecordAfterAFailure() {
     TestDrive drive;
     drive.makeFiles({"a_1.mp3", "a_2.mp3", "a_3.mp3"});
     QCOMPARE(Batch(drive).code, kNoError);
-    ::unlink(drive.host("a 2.mp3").constData());
+    ::unlink(drive.host("a 3.mp3").constData());
+    drive.makeFiles({"a_1.mp3"});
     const UndoResult undo = UndoIn(drive);
     QCOMPARE(undo.code, kFileNotFound);
-    QCOMPARE(undo.restored, 2);
-    QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_3.mp3"}));
+    QCOMPARE(undo.restored, 1);
+    QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a_1.mp3", "a_2.mp3"}));
+
+    // A log cut short is undone as far as it reads, and says it is damaged.
+    QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    QVERIFY(log.write("\"a 1.mp3\",\"b.mp3\"\r\n\"a_2.mp3\",\"c") > 0);
+    log.close();
+    const UndoResult damaged = UndoIn(drive);
+    QCOMPARE(damaged.code, kLogUnreadable);
+    QCOMPARE(damaged.restored, 1);
+    QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3", "b.mp3"}));
 }
 
 void FilesTest::logThatIsNoPlainFileIsRefusedUntouched_data() {
@@ -427,6 +477,10 @@ void FilesTest::reports_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("returnToDriveC");
     QTest::newRow("none") << kNoError << QString() << false;
+    QTest::newRow("6") << FileErrorCode{6} << u"Name is too long!"_qs << false;
+    QTest::newRow("53") << FileErrorCode{53} << u"Can't find file!"_qs << false;
+    QTest::newRow("57") << FileErrorCode{57} << u"Device I/O error!"_qs << false;
+    QTest::newRow("61") << FileErrorCode{61} << u"Disk is full!"_qs << false;
     QTest::newRow("58") << FileErrorCode{58} << u"Files are read only!"_qs << false;
     QTest::newRow("75") << FileErrorCode{75} << u"Files are read only!"_qs << false;
     QTest::newRow("68") << FileErrorCode{68} << u"Choose proper drive!"_qs << true;
