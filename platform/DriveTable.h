@@ -4,6 +4,7 @@
 #include "platform/SystemCalls.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -13,9 +14,20 @@ namespace corvane {
 
 // One lettered drive and the host folder it stands for.
 struct Drive {
-    QChar letter;    // lower case: 'c'
-    QByteArray root; // host folder; empty for a drive without a medium
-    QString place;   // what the drive list shows beside the letter: "home", "/"
+    QChar letter;        // lower case: 'c'
+    QByteArray root;     // host folder; empty for a drive without a medium
+    QString place;       // what the drive list shows beside the letter: "home", "/"
+    bool volume = false; // a mounted volume or an optical drive, which may come and go
+
+    friend bool operator==(const Drive&, const Drive&) = default;
+};
+
+// Where the volumes that come and go are read from: the kernel's mount table, the folders
+// under which a mount point is a removable volume ("/media/"), and the optical drives.
+struct MountSources {
+    QByteArray mountsFile;
+    QByteArrayList roots;
+    QByteArrayList opticalDrives; // device paths such as "/dev/sr0"
 };
 
 // The lettered drives that stand in for the host file system. "c:" is the home folder, "z:"
@@ -25,8 +37,17 @@ public:
     DriveTable(QList<Drive> drives, QByteArray stateFolder,
                const SystemCalls& system = SystemCalls::Real());
 
-    // The drives of this machine; creates the state folder when it is missing.
+    // The drives of this machine, following its mounts; creates the state folder when it is
+    // missing.
     static DriveTable FromSystem();
+
+    // Lists the volumes mounted under `sources` too, and from now on follows them.
+    void followMounts(MountSources sources);
+    // Reads the mount table again: volumes mounted since are added under free letters, those
+    // gone are removed, and every other drive keeps its letter. Whether the drives changed.
+    bool readMounts();
+    // The mount table followed, when there is one.
+    const QByteArray& mountsFile() const { return m_sources.mountsFile; }
 
     const QList<Drive>& drives() const { return m_drives; }
     const SystemCalls& system() const { return *m_system; }
@@ -52,6 +73,7 @@ private:
     const Drive* find(QChar letter) const;
 
     QList<Drive> m_drives;
+    MountSources m_sources;
     QByteArray m_stateFolder;
     const SystemCalls* m_system;
 };

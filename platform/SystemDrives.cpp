@@ -15,7 +15,7 @@ struct Mount {
     QByteArray point;
 };
 
-// /proc/self/mounts writes a space in a mount point as "\040".
+// The mount table writes a space in a mount point as "\040".
 QByteArray Unescaped(const QByteArray& field) {
     QByteArray text;
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -32,8 +32,8 @@ QByteArray Unescaped(const QByteArray& field) {
     return text;
 }
 
-QList<Mount> Mounts() {
-    QFile file(QStringLiteral("/proc/self/mounts"));
+QList<Mount> Mounts(const QByteArray& mountsFile) {
+    QFile file(QFile::decodeName(mountsFile));
     QList<Mount> mounts;
     if (!file.open(QIODevice::ReadOnly))
         return mounts;
@@ -43,11 +43,6 @@ QList<Mount> Mounts() {
             mounts.append({Unescaped(fields.at(0)), Unescaped(fields.at(1))});
     }
     return mounts;
-}
-
-bool IsRemovablePoint(const QByteArray& point) {
-    return point.startsWith("/media/") || point.startsWith("/run/media/") ||
-           point.startsWith("/mnt/");
 }
 
 // Optical drives the kernel knows, as device paths ("/dev/sr0").
@@ -65,6 +60,33 @@ QByteArrayList OpticalDrives() {
     return devices;
 }
 
+// The volumes of the mount table, letters not yet given: mounted ones in mount-point order, then
+// optical drives without a medium.
+QList<Drive> Volumes(const MountSources& sources) {
+    const QList<Mount> mounts = Mounts(sources.mountsFile);
+    QByteArrayList points;
+    for (const Mount& mount : mounts) {
+        if (std::any_of(sources.roots.begin(), sources.roots.end(),
+                        [&](const QByteArray& root) { return mount.point.startsWith(root); }))
+            points.append(mount.point);
+    }
+    // A point mounted over again counts once.
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+
+    QList<Drive> volumes;
+    for (const QByteArray& point : points)
+        volumes.append({QChar(), point, QString::fromLocal8Bit(point), true});
+    for (const QByteArray& device : sources.opticalDrives) {
+        const bool mounted = std::any_of(mounts.begin(), mounts.end(), [&](const Mount& mount) {
+            return mount.device == device;
+        });
+        if (!mounted)
+            volumes.append({QChar(), QByteArray(), QString::fromLocal8Bit(device), true});
+    }
+    return volumes;
+}
+
 QByteArray StateFolder(const QByteArray& home) {
     const QByteArray state = qgetenv("XDG_STATE_HOME");
     return (state.startsWith('/') ? state : home + "/.local/state") + "/corvane";
@@ -74,36 +96,52 @@ QByteArray StateFolder(const QByteArray& home) {
 
 DriveTable DriveTable::FromSystem() {
     const QByteArray home = qEnvironmentVariableIsEmpty("HOME") ? QByteArray("/") : qgetenv("HOME");
-    QList<Drive> drives{{u'c', home, QStringLiteral("home")}};
-
-    QList<Mount> removable;
-    const QList<Mount> mounts = Mounts();
-    std::copy_if(mounts.begin(), mounts.end(), std::back_inserter(removable),
-                 [](const Mount& mount) { return IsRemovablePoint(mount.point); });
-    // A point mounted over again counts once.
-    std::sort(removable.begin(), removable.end(),
-              [](const Mount& a, const Mount& b) { return a.point < b.point; });
-    removable.erase(std::unique(removable.begin(), removable.end(),
-                                [](const Mount& a, const Mount& b) { return a.point == b.point; }),
-                    removable.end());
-
-    char16_t letter = u'd';
-    for (const Mount& mount : removable) {
-        if (letter < u'z')
-            drives.append({QChar(letter++), mount.point, QString::fromLocal8Bit(mount.point)});
-    }
-    for (const QByteArray& device : OpticalDrives()) {
-        const bool mounted = std::any_of(mounts.begin(), mounts.end(), [&](const Mount& mount) {
-            return mount.device == device;
-        });
-        if (!mounted && letter < u'z')
-            drives.append({QChar(letter++), QByteArray(), QString::fromLocal8Bit(device)});
-    }
-    drives.append({u'z', QByteArray("/"), QStringLiteral("/")});
-
     const QByteArray stateFolder = StateFolder(home);
     QDir().mkpath(QFile::decodeName(stateFolder));
-    return DriveTable(std::move(drives), stateFolder);
+    DriveTable table({{u'c', home, QStringLiteral("home")}, {u'z', QByteArray("/"), u"/"_qs}},
+                     stateFolder);
+    table.followMounts({"/proc/self/mounts", {"/media/", "/run/media/", "/mnt/"}, OpticalDrives()});
+    return table;
+}
+
+void DriveTable::followMounts(MountSources sources) {
+    m_sources = std::move(sources);
+    readMounts();
+}
+
+bool DriveTable::readMounts() {
+    if (m_sources.mountsFile.isEmpty())
+        return false;
+    QList<Drive> next;
+    std::copy_if(m_drives.begin(), m_drives.end(), std::back_inserter(next),
+                 [](const Drive& drive) { return !drive.volume; });
+    QList<Drive> volumes = Volumes(m_sources);
+    // A volume still there keeps its letter; a new one takes the first letter free after c:.
+    for (Drive& volume : volumes) {
+        for (const Drive& known : m_drives) {
+            if (known.volume && known.root == volume.root && known.place == volume.place)
+                volume.letter = known.letter;
+        }
+    }
+    const auto taken = [&](char16_t letter) {
+        const auto same = [&](const Drive& drive) { return drive.letter == QChar(letter); };
+        return std::any_of(next.begin(), next.end(), same) ||
+               std::any_of(volumes.begin(), volumes.end(), same);
+    };
+    for (Drive& volume : volumes) {
+        for (char16_t letter = u'd'; volume.letter.isNull() && letter < u'z'; ++letter) {
+            if (!taken(letter))
+                volume.letter = QChar(letter);
+        }
+    }
+    std::copy_if(volumes.begin(), volumes.end(), std::back_inserter(next),
+                 [](const Drive& volume) { return !volume.letter.isNull(); });
+    std::sort(next.begin(), next.end(),
+              [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    if (next == m_drives)
+        return false;
+    m_drives = std::move(next);
+    return true;
 }
 
 } // namespace corvane

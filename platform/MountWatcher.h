@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace corvane {
+
+// Tells when a volume is mounted or unmounted: the kernel marks its mount table with an
+// exception condition at each change.
+class MountWatcher : public QObject {
+    Q_OBJECT
+
+public:
+    MountWatcher(const QByteArray& mountsFile, QObject* parent);
+    ~MountWatcher() override;
+    MountWatcher(const MountWatcher&) = delete;
+    MountWatcher& operator=(const MountWatcher&) = delete;
+
+Q_SIGNALS:
+    void mountsChanged();
+
+private:
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+} // namespace corvane
