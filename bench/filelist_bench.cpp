@@ -1,17 +1,35 @@
-// Times how long the file list takes to fill with a folder of matching files.
+// Times the file list with a folder of matching files: filling it from the disk, narrowing it
+// again on a pattern change (no disk read), and the batch preview marks that follow.
 // Usage: filelist_bench [file count]   (default 32,767); runs offscreen unless told otherwise.
 
+#include "files/BatchPreview.h"
 #include "platform/DriveTable.h"
 #include "ui/FileList.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <chrono>
 
 using namespace corvane;
+
+namespace {
+
+template <typename Work> double Milliseconds(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -28,12 +46,28 @@ int main(int argc, char* argv[]) {
     const DriveTable drives({{u'c', QFile::encodeName(dir.path()), u"home"_qs}}, QByteArray());
     FileList list(drives, nullptr);
     list.setPattern(u"*.mp3"_qs);
+    list.show();
 
-    const auto start = std::chrono::steady_clock::now();
-    list.setFolder(u"c:\\"_qs);
-    const std::chrono::duration<double, std::milli> elapsed =
-        std::chrono::steady_clock::now() - start;
-    QTextStream(stdout) << "file list filled with " << list.count() << " of " << count
-                        << " files in " << elapsed.count() << " ms\n";
-    return list.count() == count ? 0 : 1;
+    const double fill = Milliseconds([&] { list.setFolder(u"c:\\"_qs); });
+    QTextStream out(stdout);
+    out << "file list filled with " << list.names().size() << " of " << count << " files in "
+        << fill << " ms\n";
+
+    // Each change narrows to the files of one track number, then widens back to all of them.
+    std::vector<double> narrow;
+    std::vector<double> widen;
+    for (int i = 1; i <= 11; ++i) {
+        narrow.push_back(Milliseconds([&] { list.setPattern(u"%1 - *.mp3"_qs.arg(i)); }));
+        widen.push_back(Milliseconds([&] { list.setPattern(u"*.mp3"_qs); }));
+    }
+    out << "refilter: " << Median(widen) << " ms (median of 11 to all " << list.names().size()
+        << " files; to one track number " << Median(narrow) << " ms)\n";
+
+    RenameOptions options;
+    list.setPreviewer([&](const QStringList& names, const QStringList& entries) {
+        return PreviewBatch(names, entries, options);
+    });
+    const double marks = Milliseconds([] { QCoreApplication::processEvents(); });
+    out << "preview marks for " << list.names().size() << " files: " << marks << " ms\n";
+    return list.names().size() == count ? 0 : 1;
 }

@@ -50,12 +50,17 @@ BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QString
 }
 
 BatchResult RunBatch(const DriveTable& drives, const FolderOnHost& folder, const QStringList& names,
-                     const RenameOptions& options, QStringView logPath) {
+                     const RenameOptions& options, QStringView logPath,
+                     const BatchProgress& progress) {
     BatchResult result;
     LogFile log(drives);
     result.code = log.open(logPath, LogFile::Mode::WriteFromEmpty);
     result.logRewritten = result.code == kNoError;
     for (qsizetype i = 0; result.code == kNoError && i < names.size(); ++i) {
+        if (progress && !progress(i, names.size(), names.at(i))) {
+            result.cancelled = true;
+            break;
+        }
         const RenameResult renamed = RenameAndLog(folder, names.at(i), options, log);
         result.code = renamed.code;
         if (!renamed.leftAs.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/BatchProgress.h"
 #include "files/StrandedFile.h"
 #include "names/RenameOptions.h"
 #include "platform/DriveTable.h"
@@ -16,6 +17,7 @@ struct BatchResult {
     qsizetype renamed = 0;         // files renamed, each with its record in the log
     StrandedFile stranded;         // the file the batch stopped on, when it is left misnamed
     bool logRewritten = false;     // the log was emptied for this batch
+    bool cancelled = false;        // stopped between two files when asked
 };
 
 class FolderOnHost;
@@ -26,8 +28,9 @@ class FolderOnHost;
 // the files after it untouched.
 BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
                      const RenameOptions& options, QStringView logPath);
-// The same, in a folder held open.
+// The same, in a folder held open, telling `progress` of each file.
 BatchResult RunBatch(const DriveTable& drives, const FolderOnHost& folder, const QStringList& names,
-                     const RenameOptions& options, QStringView logPath);
+                     const RenameOptions& options, QStringView logPath,
+                     const BatchProgress& progress = {});
 
 } // namespace corvane

@@ -4,8 +4,18 @@
 
 namespace corvane {
 
-FolderListing ListedFiles(const DriveTable& drives, QStringView folder, QStringView pattern) {
-    return ListFiles(drives, folder, FilePattern(pattern));
+FolderListing ListedFiles(const DriveTable& drives, QStringView folder) {
+    return ListFiles(drives, folder, FilePattern(u"*"));
+}
+
+QStringList MatchingNames(const QStringList& names, QStringView pattern) {
+    const FilePattern matcher(pattern);
+    QStringList matching;
+    for (const QString& name : names) {
+        if (matcher.matches(name))
+            matching.append(name);
+    }
+    return matching;
 }
 
 FolderListing ListedFolders(const DriveTable& drives, QStringView folder) {

@@ -3,13 +3,17 @@
 #include "platform/DriveTable.h"
 #include "platform/FolderListing.h"
 
+#include <QStringList>
 #include <QStringView>
 
 namespace corvane {
 
-// What the window lists of a folder: its plain files whose names match the pattern text, in
-// file list order.
-FolderListing ListedFiles(const DriveTable& drives, QStringView folder, QStringView pattern);
+// What the window lists of a folder: all its plain files, in file list order, to be narrowed by
+// a pattern without reading the folder again.
+FolderListing ListedFiles(const DriveTable& drives, QStringView folder);
+
+// The names that match the pattern text, in their order.
+QStringList MatchingNames(const QStringList& names, QStringView pattern);
 
 // Its subfolders.
 FolderListing ListedFolders(const DriveTable& drives, QStringView folder);

@@ -19,10 +19,16 @@ UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView l
     return UndoFromLog(FolderOnHost(drives, folder), parser.finish());
 }
 
-UndoResult UndoFromLog(const FolderOnHost& host, const UndoLogContents& log) {
+UndoResult UndoFromLog(const FolderOnHost& host, const UndoLogContents& log,
+                       const BatchProgress& progress) {
     UndoResult result;
     result.code = log.code;
+    const qsizetype total = log.records.size();
     for (auto record = log.records.crbegin(); record != log.records.crend(); ++record) {
+        if (progress && !progress(record - log.records.crbegin(), total, record->newName)) {
+            result.cancelled = true;
+            break;
+        }
         const RenameResult renamed = host.rename(record->newName, record->oldName);
         // A record an Undo cut short had already put back is restored all the same.
         const bool putBack = renamed.code == kFileNotFound && host.holds(record->oldName);

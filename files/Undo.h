@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/BatchProgress.h"
 #include "files/StrandedFile.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
@@ -11,7 +12,8 @@ namespace corvane {
 struct UndoResult {
     FileErrorCode code = kNoError; // the first failure met, 0 when every record was undone
     qsizetype restored = 0;
-    StrandedFile stranded; // a file Undo stopped on, left under a name of neither record field
+    StrandedFile stranded;  // a file Undo stopped on, left under a name of neither record field
+    bool cancelled = false; // stopped between two records when asked
 };
 
 // Renames the files of the last batch back, in `folder`, from the last record to the first, so
@@ -22,7 +24,8 @@ UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView l
 
 class FolderOnHost;
 struct UndoLogContents;
-// The same, from a log already read, in a folder held open.
-UndoResult UndoFromLog(const FolderOnHost& folder, const UndoLogContents& log);
+// The same, from a log already read, in a folder held open, telling `progress` of each record.
+UndoResult UndoFromLog(const FolderOnHost& folder, const UndoLogContents& log,
+                       const BatchProgress& progress = {});
 
 } // namespace corvane

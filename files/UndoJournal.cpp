@@ -34,7 +34,8 @@ void UndoJournal::createLog() const {
 }
 
 BatchResult UndoJournal::runBatch(const QString& folder, std::optional<EntryId> listed,
-                                  const QStringList& names, const RenameOptions& options) {
+                                  const QStringList& names, const RenameOptions& options,
+                                  const BatchProgress& progress) {
     RepairPendingRenames(m_drives);
     auto held = std::make_unique<FolderOnHost>(m_drives, folder);
     if (held->id() && listed && held->id() != listed) {
@@ -42,18 +43,18 @@ BatchResult UndoJournal::runBatch(const QString& folder, std::optional<EntryId> 
         refused.code = kFolderReplaced;
         return refused;
     }
-    const BatchResult result = RunBatch(m_drives, *held, names, options, UndoLogPath());
+    const BatchResult result = RunBatch(m_drives, *held, names, options, UndoLogPath(), progress);
     if (!result.logRewritten)
         return result;
     // The previous batch's log is gone: only this one can be undone now, if it renamed anything.
-    m_canUndo = result.code == kNoError || result.renamed > 0;
+    m_canUndo = (result.code == kNoError && !result.cancelled) || result.renamed > 0;
     m_folderPath = folder;
     m_folder = std::move(held);
     m_logId = ReadLog(m_drives, nullptr, m_logDigest).id;
     return result;
 }
 
-UndoResult UndoJournal::undo() {
+UndoResult UndoJournal::undo(const BatchProgress& progress) {
     UndoResult result;
     if (!m_canUndo)
         return result;
@@ -73,8 +74,9 @@ UndoResult UndoJournal::undo() {
         result.code = kLogReplaced;
         return result;
     }
-    m_canUndo = false;
-    return UndoFromLog(*m_folder, parser.finish());
+    const UndoResult undone = UndoFromLog(*m_folder, parser.finish(), progress);
+    m_canUndo = undone.cancelled;
+    return undone;
 }
 
 void UndoJournal::deleteLog() const {

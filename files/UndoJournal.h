@@ -31,11 +31,13 @@ public:
     // Renames the listed files of `folder`; `listed` is the folder the names were listed from,
     // and a folder swapped for another since is refused untouched.
     BatchResult runBatch(const QString& folder, std::optional<EntryId> listed,
-                         const QStringList& names, const RenameOptions& options);
+                         const QStringList& names, const RenameOptions& options,
+                         const BatchProgress& progress = {});
     // Whether the last batch left anything to undo.
     bool canUndo() const { return m_canUndo; }
     // Puts the last batch back, once the folder and the log are found to be its own.
-    UndoResult undo();
+    // An Undo cancelled part-way can be run again to finish it.
+    UndoResult undo(const BatchProgress& progress = {});
     // Exit: the log goes; one already gone is no failure.
     void deleteLog() const;
 

@@ -108,6 +108,12 @@ bool IsBareFileName(QStringView name) {
     return IsEntryName(name) && !name.contains(u'\\');
 }
 
+bool MayRenameTo(QStringView oldName, QStringView newName) {
+    // A leading dot would hide a visible file from the list and from every file manager.
+    const bool hides = newName.startsWith(u'.') && !oldName.startsWith(u'.');
+    return IsBareFileName(newName) && !hides && EncodeName(newName).has_value();
+}
+
 std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {
     const std::optional<QByteArray> host = drives.resolve(folder).host;
     struct stat info {};
@@ -145,9 +151,7 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) cons
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
                                   const std::optional<QByteArray>& encodedOld,
                                   const std::optional<QByteArray>& encodedNew) const {
-    // A leading dot would hide a visible file from the list and from every file manager.
-    const bool hides = newName.startsWith(u'.') && !oldName.startsWith(u'.');
-    if (!IsBareFileName(newName) || !IsEntryName(oldName) || hides || !encodedNew)
+    if (!encodedNew || !MayRenameTo(oldName, newName) || !IsEntryName(oldName))
         return {kBadFileName};
     if (!m_host)
         return {m_unmappable};

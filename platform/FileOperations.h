@@ -17,6 +17,10 @@ namespace corvane {
 // drive path.
 bool IsBareFileName(QStringView name);
 
+// Whether a file may be renamed to `newName`: a bare file name the host can spell, without a
+// leading dot that would hide a visible file.
+bool MayRenameTo(QStringView oldName, QStringView newName);
+
 struct RenameResult {
     RenameResult(FileErrorCode code = kNoError, QString leftAs = {})
         : code(code), leftAs(std::move(leftAs)) {}

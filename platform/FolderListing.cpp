@@ -30,12 +30,12 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
         listing.code = CodeForErrno(-read, kPathNotFound);
         return listing;
     }
+    listing.entries.reserve(entries.size());
     for (const FolderEntry& entry : entries) {
-        if (entry.name.startsWith('.') || entry.kind != kind)
-            continue;
-        QString name = DecodeName(entry.name);
-        if (keep(name))
-            listing.names.append(std::move(name));
+        listing.entries.append(DecodeName(entry.name));
+        const QString& name = listing.entries.last();
+        if (!entry.name.startsWith('.') && entry.kind == kind && keep(name))
+            listing.names.append(name);
     }
     std::sort(listing.names.begin(), listing.names.end(), NaturalLess);
     return listing;

@@ -15,6 +15,7 @@ class FilePattern;
 struct FolderListing {
     FileErrorCode code = kNoError;
     QStringList names;             // in file list order; hidden entries (a leading dot) left out
+    QStringList entries;           // every entry's name, hidden ones and other kinds too
     std::optional<EntryId> folder; // which folder was listed
 };
 

@@ -41,6 +41,8 @@ public:
     // Each write takes at most this many bytes, as a pipe or a full disk may.
     int writeLimit = 0;
     int delayMicroseconds = 0;
+    // How many calls of a kind were made.
+    int count(Call call) const { return m_counts.at(call); }
 
     int renameNoReplace(int dir, const QByteArray& from, const QByteArray& to) const override;
     int renameOver(int dir, const QByteArray& from, const QByteArray& to) const override;

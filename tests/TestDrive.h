@@ -20,6 +20,7 @@ public:
     TestDrive& operator=(const TestDrive&) = delete;
 
     const corvane::DriveTable& drives() const { return m_drives; }
+    corvane::DriveTable& drives() { return m_drives; }
     QByteArray host(const QByteArray& relative = {}) const;
 
     // Files named by bytes, each holding its own name, in a folder below the drive's root.

@@ -1,5 +1,6 @@
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
+#include "files/BatchPreview.h"
 #include "files/BatchRun.h"
 #include "files/FileErrorReport.h"
 #include "files/Undo.h"
@@ -20,6 +21,7 @@ using namespace corvane;
 
 Q_DECLARE_METATYPE(corvane::UndoRecord)
 Q_DECLARE_METATYPE(corvane::RenameOptions)
+Q_DECLARE_METATYPE(QList<corvane::PreviewMark>)
 
 namespace {
 
@@ -81,6 +83,8 @@ private Q_SLOTS:
     void fileReplacedByAFolderIsNotRenamed();
     void logParsing_data();
     void logParsing();
+    void previewFindsWhereTheBatchStops_data();
+    void previewFindsWhereTheBatchStops();
     void reports_data();
     void reports();
 };
@@ -467,6 +471,65 @@ void FilesTest::logParsing() {
     const UndoLogContents streamed = parser.finish();
     QCOMPARE(streamed.code, code);
     QCOMPARE(streamed.records, records);
+}
+
+void FilesTest::previewFindsWhereTheBatchStops_data() {
+    using enum PreviewMark;
+    QTest::addColumn<QByteArrayList>("files"); // a folder ends in "/"
+    QTest::addColumn<QString>("replace");      // Text3 > Text4, or nothing
+    QTest::addColumn<QList<PreviewMark>>("marks");
+    QTest::newRow("all change") << QByteArrayList{"a_1.mp3", "a_2.mp3"} << QString()
+                                << QList{Changes, Changes};
+    QTest::newRow("two mapped to one") << QByteArrayList{"a b.mp3", "a_b.mp3", "c_d.mp3"}
+                                       << QString() << QList{Unchanged, Collides, Changes};
+    QTest::newRow("taken by a file not listed")
+        << QByteArrayList{"a_b.mp3", "a b.mp3/"} << QString() << QList{Taken};
+    QTest::newRow("a name given up first is free")
+        << QByteArrayList{"ab.mp3", "abb.mp3"} << u"ab>a"_qs << QList{Changes, Changes};
+    QTest::newRow("a quote in the present name")
+        << QByteArrayList{"a_1.mp3", "a_9\"x\".mp3", "b_3.mp3"} << QString()
+        << QList{Changes, Refused, Changes};
+    QTest::newRow("a name that would hide the file")
+        << QByteArrayList{"x.mp3", "y.mp3"} << u"y>"_qs << QList{Unchanged, Refused};
+    QTest::newRow("a name that grows past the limit")
+        << QByteArrayList{"b.mp3", QByteArray(200, 'a') + ".mp3"} << u"a>" + QString(170, u'a')
+        << QList{Refused, Unchanged};
+}
+
+// The preview plays the batch on the names alone; the real batch then stops where it marks the
+// first stop, and renames what it marks to change.
+void FilesTest::previewFindsWhereTheBatchStops() {
+    QFETCH(QByteArrayList, files);
+    QFETCH(QString, replace);
+    QFETCH(QList<PreviewMark>, marks);
+    TestDrive drive;
+    for (const QByteArray& file : files) {
+        if (file.endsWith('/'))
+            drive.makeFiles({"inside"}, file.chopped(1));
+        else
+            drive.makeFiles({file});
+    }
+    RenameOptions options;
+    if (!replace.isEmpty()) {
+        options.Check5 = Checked;
+        options.Text3 = replace.section(u'>', 0, 0);
+        options.Text4 = replace.section(u'>', 1);
+    }
+    const FolderListing listed = ListFiles(drive.drives(), kRoot, FilePattern(u"*.mp3"));
+    const QList<PreviewedName> preview = PreviewBatch(listed.names, listed.entries, options);
+    QList<PreviewMark> shown;
+    for (const PreviewedName& previewed : preview)
+        shown.append(previewed.mark);
+    QCOMPARE(shown, marks);
+
+    const BatchResult batch = RunBatch(drive.drives(), kRoot, listed.names, options, UndoLogPath());
+    const auto stop = std::find_if(marks.begin(), marks.end(), [](PreviewMark mark) {
+        return mark != PreviewMark::Changes && mark != PreviewMark::Unchanged;
+    });
+    QCOMPARE(batch.renamed, stop - marks.begin());
+    QCOMPARE(batch.code == kNoError, stop == marks.end());
+    for (qsizetype i = 0; i < batch.renamed; ++i)
+        QVERIFY(drive.names().contains(preview.at(i).newName.toUtf8()));
 }
 
 void FilesTest::reports_data() {

@@ -8,6 +8,7 @@
 #include "platform/NaturalOrder.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryFile>
 #include <QTest>
 #include <cerrno>
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void drivePaths_data();
     void drivePaths();
     void readiness();
+    void mountsComeAndGoLettersStay();
     void errnoCodes_data();
     void errnoCodes();
     void renameCodesFromRealFailures_data();
@@ -173,6 +175,36 @@ void PlatformTest::readiness() {
     QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
     QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
     QCOMPARE(RenameInFolder(drives, u"d:\\", u"a", u"b").code, kDiskNotReady);
+}
+
+void PlatformTest::mountsComeAndGoLettersStay() {
+    QTemporaryFile mounts;
+    QVERIFY(mounts.open());
+    const auto mounted = [&](const QByteArray& lines) {
+        QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
+    };
+    mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sda1 / ext4 rw 0 0\n");
+    DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/state");
+    table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {"/dev/sr0"}});
+    const auto letters = [&] {
+        QStringList shown;
+        for (const Drive& drive : table.drives())
+            shown.append(drive.letter + u' ' + drive.place);
+        return shown.join(u", ");
+    };
+    QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, z /"_qs);
+    QVERIFY(!table.readMounts());
+
+    // A player plugged in sorts before the stick, but the stick keeps its letter.
+    mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n");
+    QVERIFY(table.readMounts());
+    QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f /media/u/A PLAYER, z /"_qs);
+    // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
+    mounted("/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
+    QVERIFY(table.readMounts());
+    QCOMPARE(letters(), u"c home, d /media/u/CD, f /media/u/A PLAYER, z /"_qs);
+    QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
+    QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
 }
 
 void PlatformTest::errnoCodes_data() {

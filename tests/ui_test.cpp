@@ -1,15 +1,21 @@
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
+#include "files/BatchPreview.h"
+#include "files/UndoLog.h"
 #include "ui/ButtonPictures.h"
 #include "ui/Dialogs.h"
+#include "ui/FileList.h"
+#include "ui/FileListModel.h"
 #include "ui/FolderList.h"
 #include "ui/Form1.h"
 #include "ui/InterfaceFont.h"
+#include "ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +23,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace corvane;
@@ -44,7 +56,7 @@ public:
 
 // A main window on its own temporary drive.
 struct Window {
-    explicit Window(const QByteArrayList& files = {}, const DriveTable* drives = nullptr,
+    explicit Window(const QByteArrayList& files = {}, DriveTable* drives = nullptr,
                     const std::function<void(const TestDrive&)>& prepare = {}) {
         drive.makeFiles(files);
         if (prepare)
@@ -56,19 +68,21 @@ struct Window {
     template <typename T> T* get(const char* name) const {
         return form->findChild<T*>(QString::fromLatin1(name));
     }
-    QStringList listed() const {
-        QStringList names;
-        const auto* list = get<QListWidget>("File1");
-        for (int i = 0; i < list->count(); ++i)
-            names.append(list->item(i)->text());
-        return names;
+    QStringList listed() const { return QVariant(column(Qt::DisplayRole)).toStringList(); }
+    // One role of every row of the file list.
+    QVariantList column(int role) const {
+        QVariantList values;
+        const QAbstractItemModel* model = get<QListView>("File1")->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            values.append(model->index(row, 0).data(role));
+        return values;
     }
     void click(const char* button) const {
         QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton);
     }
     void doubleClickFirstFile() const {
-        auto* list = get<QListWidget>("File1");
-        const QPoint centre = list->visualItemRect(list->item(0)).center();
+        auto* list = get<QListView>("File1");
+        const QPoint centre = list->visualRect(list->model()->index(0, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
     }
@@ -100,6 +114,10 @@ private Q_SLOTS:
     void stoppedBatchCanBeUndoneWhereItRan();
     void replaceFieldTicksReplace();
     void patternFiltersAtOnce();
+    void listsFollowTheFolder();
+    void drivesFollowTheMounts();
+    void cancelledBatchLeavesFilesAndLogInAgreement();
+    void marksShowWhereTheBatchWouldStop();
     void handRename_data();
     void handRename();
     void previewShowsTheNewName();
@@ -273,8 +291,13 @@ void UiTest::replaceFieldTicksReplace() {
     QVERIFY(check5->isChecked());
 }
 
+// The pattern narrows what was read: typing it reads nothing from the disk.
 void UiTest::patternFiltersAtOnce() {
-    Window window({"a.mp3", "b.ogg", "c.OGG"});
+    FaultySystemCalls system;
+    TestDrive drive(system);
+    drive.makeFiles({"a.mp3", "b.ogg", "c.OGG"});
+    Window window({}, &drive.drives());
+    const int reads = system.count(FaultySystemCalls::ReadFolder);
     auto* pattern = window.get<QLineEdit>("Text1");
     pattern->selectAll();
     QTest::keyClicks(pattern, u"*.og"_qs);
@@ -283,6 +306,114 @@ void UiTest::patternFiltersAtOnce() {
     QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
     pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
     QCOMPARE(window.listed(), QStringList());
+    QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
+}
+
+// Files and folders made or removed by another program show without a change of folder; the
+// chosen name stays chosen.
+void UiTest::listsFollowTheFolder() {
+    Window window({"a.mp3", "c.mp3"});
+    auto* files = window.get<FileList>("File1");
+    files->setCurrentIndex(files->model()->index(1, 0));
+    window.drive.makeFiles({"b.mp3"});
+    window.drive.makeFiles({"x.mp3"}, "new folder");
+    ::unlink(window.drive.host("a.mp3").constData());
+    QTRY_COMPARE(window.listed(), QStringList({u"b.mp3"_qs, u"c.mp3"_qs}));
+    QCOMPARE(files->currentName(), u"c.mp3"_qs);
+    QTRY_COMPARE(
+        window.get<QListWidget>("Dir1")->findItems(u"new folder"_qs, Qt::MatchExactly).size(), 1);
+}
+
+// A volume mounted while the window runs gets a drive; unmounted while shown, it is a drive no
+// longer ready.
+void UiTest::drivesFollowTheMounts() {
+    TestDrive home;
+    QTemporaryDir mountRoot;
+    const QByteArray root = QFile::encodeName(mountRoot.path());
+    const QByteArray stick = root + "/STICK";
+    QCOMPARE(::mkdir(stick.constData(), 0755), 0);
+    home.drives().followMounts({"/proc/self/mounts", {root + '/'}, {}});
+    Window window({}, &home.drives());
+    auto* drives = window.get<QComboBox>("Drive1");
+    QCOMPARE(drives->count(), 1);
+    if (::mount("corvane-test", stick.constData(), "tmpfs", 0, nullptr) != 0)
+        QSKIP(qPrintable(u"a tmpfs cannot be mounted here: "_qs +
+                         QString::fromLocal8Bit(std::strerror(errno))));
+    auto unmount = qScopeGuard([&] { ::umount2(stick.constData(), MNT_DETACH); });
+    const QString entry = u"d: [%1]"_qs.arg(QFile::decodeName(stick));
+    QTRY_COMPARE(drives->findText(entry), 1);
+    QCOMPARE(drives->currentIndex(), 0);
+    drives->setCurrentIndex(1);
+    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"d:\\"_qs);
+
+    QCOMPARE(::umount2(stick.constData(), 0), 0);
+    unmount.dismiss();
+    QTRY_COMPARE(drives->findText(entry), -1);
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Choose proper drive!"_qs});
+    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+    QCOMPARE(drives->currentText(), u"c: [home]"_qs);
+}
+
+// Cancel in the progress window stops a slow batch between two files: the log holds exactly the
+// renames made, and Undo puts them back.
+void UiTest::cancelledBatchLeavesFilesAndLogInAgreement() {
+    FaultySystemCalls system;
+    TestDrive drive(system);
+    QByteArrayList files;
+    for (int i = 10; i < 50; ++i)
+        files.append("a_" + QByteArray::number(i) + ".mp3");
+    drive.makeFiles(files);
+    Window window({}, &drive.drives());
+    system.delayMicroseconds = 40000;
+    bool cancelled = false;
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, this, [&] {
+        const auto* progress = window.form->findChild<ProgressWindow*>();
+        if (progress == nullptr || !progress->isVisible() || cancelled)
+            return;
+        cancelled = true;
+        QTest::mouseClick(
+            progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
+            Qt::LeftButton);
+    });
+    cancel.start(20);
+    window.click("Command1");
+    cancel.stop();
+    QVERIFY(cancelled);
+    QVERIFY(window.dialogs.messages.isEmpty());
+
+    const QList<UndoRecord> records = ParseUndoLog(drive.log()).records;
+    QVERIFY2(!records.isEmpty() && records.size() < files.size(),
+             qPrintable(QString::number(records.size())));
+    QByteArrayList expected = files.sliced(records.size());
+    for (const UndoRecord& record : records)
+        expected.append(record.newName.toUtf8());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(drive.names(), expected);
+
+    system.delayMicroseconds = 0;
+    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+    window.click("Command3");
+    QCOMPARE(drive.names(), files);
+    QVERIFY(drive.contentsIntact(files));
+}
+
+void UiTest::marksShowWhereTheBatchWouldStop() {
+    using enum PreviewMark;
+    Window window({"a b.mp3", "a_b.mp3", "c d.mp3", "c_d.mp3", "x_\"y\".mp3", "z_z.mp3"}, nullptr,
+                  [](const TestDrive& drive) { drive.makeFiles({"x"}, "z z.mp3"); });
+    const auto marks = [&] {
+        QList<PreviewMark> shown;
+        for (const QVariant& mark : window.column(FileListModel::MarkRole))
+            shown.append(PreviewMark(mark.toInt()));
+        return shown;
+    };
+    QTRY_COMPARE(marks(), QList({Unchanged, Collides, Unchanged, Collides, Refused, Taken}));
+    QVERIFY(window.column(Qt::ToolTipRole).at(5).toString().startsWith(u"z z.mp3\n"_qs));
+    QVERIFY(!window.column(Qt::DecorationRole).at(1).value<QIcon>().isNull());
+    // The marks follow the options.
+    QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+    QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Unchanged}));
 }
 
 void UiTest::handRename_data() {
@@ -319,19 +450,17 @@ void UiTest::handRename() {
 void UiTest::previewShowsTheNewName() {
     Window window({"01_-_a,b.mp3"});
     window.get<QRadioButton>("Option1")->click();
-    auto* list = window.get<QListWidget>("File1");
-    const QPoint centre = list->visualItemRect(list->item(0)).center();
+    auto* list = window.get<QListView>("File1");
+    const QModelIndex first = list->model()->index(0, 0);
+    const QPoint centre = list->visualRect(first).center();
     QHelpEvent hover(QEvent::ToolTip, centre, list->viewport()->mapToGlobal(centre));
     QApplication::sendEvent(list->viewport(), &hover);
-    QCOMPARE(list->item(0)->toolTip(), u"01 - A - B.mp3"_qs);
+    QCOMPARE(first.data(Qt::ToolTipRole).toString(), u"01 - A - B.mp3"_qs);
     QCOMPARE(window.listed(), QStringList{u"01_-_a,b.mp3"_qs});
 }
 
 void UiTest::clipboardHoldsTheNamesCutAtTheirFirstDot() {
-    Window window({"01. Intro.mp3", ".mp3", "Song.mp3"});
-    window.get<QLineEdit>("Text1")->setText(u"*"_qs);
-    window.drive.makeFiles({"README"});
-    window.get<QListWidget>("File1")->clear();
+    Window window({"01. Intro.mp3", ".mp3", "Song.mp3", "README"});
     window.get<QLineEdit>("Text1")->setText(u"*.*"_qs);
     window.click("Command4");
     QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nREADME\r\nSong\r\n"_qs);
@@ -340,10 +469,10 @@ void UiTest::clipboardHoldsTheNamesCutAtTheirFirstDot() {
 void UiTest::unavailableDrivesAreReported() {
     TestDrive home;
     home.makeFiles({"a.mp3"});
-    const DriveTable drives({home.drives().drives().first(),
-                             {u'd', QByteArray(), u"/dev/sr0"_qs},
-                             {u'e', "/media/unplugged", u"/media/unplugged"_qs}},
-                            "/nowhere");
+    DriveTable drives({home.drives().drives().first(),
+                       {u'd', QByteArray(), u"/dev/sr0"_qs},
+                       {u'e', "/media/unplugged", u"/media/unplugged"_qs}},
+                      "/nowhere");
     Window window({}, &drives);
     auto* driveList = window.get<QComboBox>("Drive1");
     driveList->setCurrentIndex(1);
@@ -429,8 +558,8 @@ void UiTest::enterPressesTheFocusedButton() {
     QCOMPARE(window.listed(), QStringList{u"a_b.mp3"_qs});
     QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
 
-    auto* list = window.get<QListWidget>("File1");
-    list->setCurrentRow(0);
+    auto* list = window.get<QListView>("File1");
+    list->setCurrentIndex(list->model()->index(0, 0));
     enterOn(list);
     QCOMPARE(window.dialogs.asked, QStringList{u"a_b.mp3"_qs});
 

@@ -16,6 +16,9 @@ public:
     QChar drive() const;
     // Emits driveChanged before it returns when the drive changes, as a user's choice does.
     void setDrive(QChar letter);
+    // Lists the table's drives anew without a change of drive; a drive no longer there leaves
+    // none chosen.
+    void showDrives(const DriveTable& drives);
 
 Q_SIGNALS:
     void driveChanged();

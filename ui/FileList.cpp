@@ -1,15 +1,20 @@
 #include "ui/FileList.h"
 
 #include "files/FolderContents.h"
+#include "ui/FileListModel.h"
 
-#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 namespace corvane {
 
 FileList::FileList(const DriveTable& drives, QWidget* parent)
-    : QListWidget(parent), m_drives(drives) {
+    : QListView(parent), m_drives(drives), m_model(new FileListModel(this)) {
     setUniformItemSizes(true);
+    setEditTriggers(NoEditTriggers);
+    setModel(m_model);
+    m_previewTimer.setSingleShot(true);
+    connect(&m_previewTimer, &QTimer::timeout, this, &FileList::preview);
 }
 
 void FileList::setFolder(const QString& folder) {
@@ -21,37 +26,64 @@ void FileList::setPattern(const QString& pattern) {
     if (pattern == m_pattern)
         return;
     m_pattern = pattern;
-    refresh();
+    showMatching();
 }
 
 void FileList::refresh() {
     // A folder that cannot be listed shows no files, and keeps why.
-    FolderListing listing = ListedFiles(m_drives, m_folder, m_pattern);
-    m_names = std::move(listing.names);
-    m_listingCode = listing.code;
-    m_listedFolder = listing.folder;
-    clear();
-    addItems(m_names);
+    m_listing = ListedFiles(m_drives, m_folder);
+    showMatching();
 }
 
-void FileList::setPreview(std::function<QString(const QString&)> preview) {
-    m_preview = std::move(preview);
+void FileList::showMatching() {
+    const QString chosen = currentName();
+    const int scrolled = verticalScrollBar()->value();
+    QStringList matching = MatchingNames(m_listing.names, m_pattern);
+    const qsizetype row = chosen.isEmpty() ? -1 : matching.indexOf(chosen);
+    m_model->setNames(std::move(matching));
+    if (row >= 0)
+        setCurrentIndex(m_model->index(int(row)));
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scrolled);
+    updatePreview();
+}
+
+const QStringList& FileList::names() const {
+    return m_model->names();
+}
+
+QString FileList::currentName() const {
+    return currentIndex().isValid() ? currentIndex().data().toString() : QString();
+}
+
+void FileList::setPreviewer(Previewer previewer) {
+    m_previewer = std::move(previewer);
+    updatePreview();
+}
+
+void FileList::updatePreview() {
+    if (m_previewer)
+        m_previewTimer.start(0);
+}
+
+void FileList::preview() {
+    m_previewTimer.stop();
+    m_model->setPreview(m_previewer(m_model->names(), m_listing.entries));
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && currentItem() != nullptr)
-        Q_EMIT itemDoubleClicked(currentItem());
+    if (enter && currentIndex().isValid())
+        Q_EMIT doubleClicked(currentIndex());
     else
-        QListWidget::keyPressEvent(event);
+        QListView::keyPressEvent(event);
 }
 
 bool FileList::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip && m_preview) {
-        if (QListWidgetItem* item = itemAt(static_cast<QHelpEvent*>(event)->pos()))
-            item->setToolTip(m_preview(item->text()));
-    }
-    return QListWidget::viewportEvent(event);
+    // A tooltip asked for before the marks caught up shows the options of now.
+    if (event->type() == QEvent::ToolTip && m_previewTimer.isActive())
+        preview();
+    return QListView::viewportEvent(event);
 }
 
 } // namespace corvane

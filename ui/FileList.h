@@ -1,35 +1,46 @@
 #pragma once
 
+#include "files/BatchPreview.h"
 #include "platform/DriveTable.h"
-#include "platform/EntryId.h"
-#include "platform/FileErrorCode.h"
+#include "platform/FolderListing.h"
 
-#include <QListWidget>
+#include <QListView>
+#include <QTimer>
 #include <functional>
-#include <optional>
 
 namespace corvane {
 
-// The file list: the plain files of a folder that match the pattern, in file list order.
-class FileList : public QListWidget {
+class FileListModel;
+
+// The file list: the plain files of a folder that match the pattern, in file list order, each
+// marked with what the batch would do with it. The folder is read when it is set or refreshed;
+// a new pattern narrows what was read.
+class FileList : public QListView {
     Q_OBJECT
 
 public:
+    using Previewer =
+        std::function<QList<PreviewedName>(const QStringList& names, const QStringList& entries)>;
+
     FileList(const DriveTable& drives, QWidget* parent);
 
     void setFolder(const QString& folder);
     void setPattern(const QString& pattern);
-    // Reads the folder again.
+    // Reads the folder again, keeping the chosen name and the scroll position.
     void refresh();
 
-    const QStringList& names() const { return m_names; }
+    const QStringList& names() const;
+    // The chosen name; empty when none is.
+    QString currentName() const;
     // Why the folder could not be listed at the last reading; 0 when it could.
-    FileErrorCode listingCode() const { return m_listingCode; }
+    FileErrorCode listingCode() const { return m_listing.code; }
     // Which folder the names were listed from.
-    std::optional<EntryId> listedFolder() const { return m_listedFolder; }
+    std::optional<EntryId> listedFolder() const { return m_listing.folder; }
 
-    // What hovering an entry shows: the name the batch would give it.
-    void setPreview(std::function<QString(const QString&)> preview);
+    // What the batch would do with the names; asked again after `updatePreview`.
+    void setPreviewer(Previewer previewer);
+    // The options changed: the marks follow once the window is idle.
+    void updatePreview();
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -37,13 +48,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showMatching();
+    void preview();
+
     const DriveTable& m_drives;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.*");
-    QStringList m_names;
-    FileErrorCode m_listingCode = kNoError;
-    std::optional<EntryId> m_listedFolder;
-    std::function<QString(const QString&)> m_preview;
+    FolderListing m_listing;
+    FileListModel* m_model;
+    Previewer m_previewer;
+    QTimer m_previewTimer;
 };
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "files/FolderContents.h"
 
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace corvane {
@@ -49,6 +50,19 @@ void FolderList::setPath(const QString& path) {
     m_path = path;
     showPath();
     Q_EMIT pathChanged();
+}
+
+void FolderList::refresh() {
+    const QListWidgetItem* chosen = currentItem();
+    const QString chosenPath = chosen ? chosen->data(kPathRole).toString() : QString();
+    const QString chosenText = chosen ? chosen->text() : QString();
+    const int scrolled = verticalScrollBar()->value();
+    showPath();
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->text() == chosenText && item(row)->data(kPathRole) == chosenPath)
+            setCurrentRow(row);
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void FolderList::showPath() {

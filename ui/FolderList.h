@@ -19,6 +19,8 @@ public:
     const QString& path() const { return m_path; }
     // Emits pathChanged before it returns when the path changes.
     void setPath(const QString& path);
+    // Reads the subfolders again, keeping the chosen folder and the scroll position.
+    void refresh();
 
 Q_SIGNALS:
     void pathChanged();

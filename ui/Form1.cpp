@@ -1,11 +1,13 @@
 #include "ui/Form1.h"
 
+#include "files/BatchPreview.h"
 #include "files/ClipboardText.h"
 #include "files/FileErrorReport.h"
 #include "files/HandRename.h"
-#include "files/NamePreview.h"
 #include "files/RenameRepair.h"
 #include "files/UndoJournal.h"
+#include "platform/MountWatcher.h"
+#include "ui/BatchWorker.h"
 #include "ui/Centring.h"
 #include "ui/Dialogs.h"
 #include "ui/DriveList.h"
@@ -15,10 +17,12 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -46,7 +50,7 @@ int CheckValue(const QCheckBox* box) {
 
 } // namespace
 
-Form1::Form1(const DriveTable& drives, Dialogs& dialogs, QWidget* parent)
+Form1::Form1(DriveTable& drives, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs), m_journal(drives) {
     setWindowTitle(QStringLiteral("Corvane"));
     setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
@@ -71,19 +75,28 @@ void Form1::connectHandlers() {
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(File1, &FileList::itemDoubleClicked, this, &Form1::File1_DblClick);
+    connect(File1, &FileList::doubleClicked, this, &Form1::File1_DblClick);
     connect(Drive1, &DriveList::driveChanged, this, &Form1::Drive1_Change);
     connect(Dir1, &FolderList::pathChanged, this, &Form1::Dir1_Change);
     connect(Dir1, &FolderList::folderRefused, this,
             [this](FileErrorCode code) { ShowFileError(code); });
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    for (QLineEdit* text : {Text2, Text4})
+        connect(text, &QLineEdit::textChanged, File1, &FileList::updatePreview);
     for (QCheckBox* box : {Check1, Check2, Check3, Check4, Check5, Check6})
         connect(box, &QCheckBox::clicked, this, &Form1::CheckOrOption_Click);
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
         connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
-    File1->setPreview([this](const QString& name) { return PreviewName(name, currentOptions()); });
+    File1->setPreviewer([this](const QStringList& names, const QStringList& entries) {
+        return PreviewBatch(names, entries, currentOptions());
+    });
+    if (!m_drives.mountsFile().isEmpty()) {
+        const auto* mounts = new MountWatcher(m_drives.mountsFile(), this);
+        connect(mounts, &MountWatcher::mountsChanged, this, &Form1::Mounts_Change);
+    }
+    connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, this, &Form1::Folder_Change);
 }
 
 void Form1::Form_Load() {
@@ -130,13 +143,21 @@ void Form1::Command1_Click() {
     BatchResult result;
     {
         const WaitCursor wait;
-        result = m_journal.runBatch(Dir1->path(), File1->listedFolder(), File1->names(),
-                                    currentOptions());
+        m_busy = true;
+        const QString folder = Dir1->path();
+        const std::optional<EntryId> listed = File1->listedFolder();
+        const QStringList names = File1->names();
+        const RenameOptions options = currentOptions();
+        RunWithProgress(this, QStringLiteral("Renaming"), [&](const BatchProgress& progress) {
+            result = m_journal.runBatch(folder, listed, names, options, progress);
+        });
+        m_busy = false;
     }
-    // A stopped batch can be undone too: the log holds exactly the renames it made.
+    // A stopped or cancelled batch can be undone too: the log holds exactly the renames it made.
     Command3->setEnabled(m_journal.canUndo());
     ShowFileError(result.code, result.stranded);
     File1->refresh();
+    catchUp();
 }
 
 void Form1::Command3_Click() {
@@ -144,13 +165,18 @@ void Form1::Command3_Click() {
         UndoResult result;
         {
             const WaitCursor wait;
-            result = m_journal.undo();
+            m_busy = true;
+            RunWithProgress(this, QStringLiteral("Undo"), [&](const BatchProgress& progress) {
+                result = m_journal.undo(progress);
+            });
+            m_busy = false;
         }
         ShowFileError(result.code, result.stranded);
     }
-    // An Undo refused for a folder or log not the batch's own can be tried again.
+    // An Undo refused for a folder or log not the batch's own, or cancelled, can be tried again.
     Command3->setEnabled(m_journal.canUndo());
     File1->refresh();
+    catchUp();
 }
 
 void Form1::Command2_Click() {
@@ -163,8 +189,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::File1_DblClick() {
-    if (const QListWidgetItem* item = File1->currentItem()) {
-        const QString present = item->text();
+    if (const QString present = File1->currentName(); !present.isEmpty()) {
         const QString answer =
             m_dialogs.askText(this, QStringLiteral("Rename"), QStringLiteral("New name?"), present);
         const RenameResult renamed = RenameByHand(m_drives, Dir1->path(), present, answer);
@@ -182,6 +207,7 @@ void Form1::Drive1_Change() {
 }
 
 void Form1::Dir1_Change() {
+    watchFolder();
     File1->setFolder(Dir1->path());
     // A folder that cannot be listed says so once, as it is opened.
     ShowFileError(File1->listingCode());
@@ -197,7 +223,48 @@ void Form1::Text3_Change() {
 }
 
 void Form1::CheckOrOption_Click() {
+    File1->updatePreview();
     update();
+}
+
+void Form1::Mounts_Change() {
+    if (m_busy) {
+        m_mountsChanged = true;
+        return;
+    }
+    if (!m_drives.readMounts())
+        return;
+    Drive1->showDrives(m_drives);
+    // A drive that went away while shown is one no longer ready.
+    const QChar shown = Dir1->path().at(0);
+    if (const FileErrorCode code = m_drives.readiness(shown); code != kNoError) {
+        ShowFileError(code);
+        Drive1->setDrive(u'c');
+    }
+}
+
+void Form1::Folder_Change() {
+    if (m_busy) {
+        m_folderChanged = true;
+        return;
+    }
+    watchFolder();
+    Dir1->refresh();
+    File1->refresh();
+}
+
+void Form1::catchUp() {
+    if (std::exchange(m_mountsChanged, false))
+        Mounts_Change();
+    if (std::exchange(m_folderChanged, false))
+        Folder_Change();
+}
+
+void Form1::watchFolder() {
+    if (!m_folderWatch.directories().isEmpty())
+        m_folderWatch.removePaths(m_folderWatch.directories());
+    if (const std::optional<QByteArray> host = m_drives.hostPath(Dir1->path()))
+        m_folderWatch.addPath(QFile::decodeName(*host));
 }
 
 void Form1::menAbout_Click() {

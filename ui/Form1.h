@@ -6,6 +6,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -30,7 +31,8 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    Form1(const DriveTable& drives, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The window follows the table's mounts, when it has any.
+    Form1(DriveTable& drives, Dialogs& dialogs, QWidget* parent = nullptr);
     ~Form1() override;
 
 private Q_SLOTS:
@@ -45,6 +47,8 @@ private Q_SLOTS:
     void Text3_Change();
     void CheckOrOption_Click();
     void menAbout_Click();
+    void Mounts_Change();
+    void Folder_Change();
 
 protected:
     // A change of theme redraws the button pictures for the new colours.
@@ -57,9 +61,18 @@ private:
     void Form_Load();
     void ShowFileError(FileErrorCode code, const StrandedFile& stranded = {});
     RenameOptions currentOptions() const;
+    // Watches the shown folder for entries made, removed or renamed from outside.
+    void watchFolder();
+    // What the disk did while a batch or an Undo ran, followed once it has ended.
+    void catchUp();
 
-    const DriveTable& m_drives;
+    DriveTable& m_drives;
     Dialogs& m_dialogs;
+    QFileSystemWatcher m_folderWatch;
+    // A batch or an Undo runs: the lists wait, and the drive table stays as it is.
+    bool m_busy = false;
+    bool m_mountsChanged = false;
+    bool m_folderChanged = false;
 
     // Undo flag: -1 once a batch has begun.
     qint16 stevec = 0;

@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("1.10"));
     QApplication::setFont(corvane::InterfaceFont());
 
-    const corvane::DriveTable drives = corvane::DriveTable::FromSystem();
+    corvane::DriveTable drives = corvane::DriveTable::FromSystem();
     corvane::Dialogs dialogs;
     corvane::Form1 window(drives, dialogs);
     window.show();

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "files/BatchProgress.h"
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace corvane {
+
+// Runs a batch or an Undo on a worker thread while `window` stays painted but takes no input.
+// One that takes longer than about half a second shows a modal progress window, whose Cancel
+// makes `progress` answer that the work should stop. Returns when the work has ended.
+void RunWithProgress(QWidget* window, const QString& title,
+                     const std::function<void(const BatchProgress& progress)>& work);
+
+} // namespace corvane

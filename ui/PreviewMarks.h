@@ -1,0 +1,17 @@
+#pragma once
+
+#include "files/BatchPreview.h"
+
+#include <QIcon>
+#include <QString>
+
+namespace corvane {
+
+// The mark beside a name in the file list: an arrow where the batch renames it, a red sign where
+// it would stop, nothing where the name stays.
+QIcon PreviewMarkIcon(PreviewMark mark);
+
+// The tooltip: the new name, with why the batch would stop there.
+QString PreviewTip(const PreviewedName& previewed);
+
+} // namespace corvane
