@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wraps CMake: `make run` and `make test` do all set-up on a fresh Debian machine.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a batch over a folder of MP3 files against the bare renames it is made of, on the local
 // disk and on a FAT volume mounted through fusefat:
 //   (a) a loop of the system calls one rename takes there, over precomputed names: the floor

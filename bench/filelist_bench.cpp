@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the file list with a folder of matching files: filling it from the disk, narrowing it
 // again on a pattern change (no disk read), and the batch preview marks that follow.
 // Usage: filelist_bench [file count]   (default 32,767); runs offscreen unless told otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times BuildNewName with every rule on over realistic MP3 names and prints names per second.
 // Usage: pipeline_bench [name count]   (default 1,000,000)
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One INTERFACE target carries the compile settings every Corvane target shares.
 add_library(corvane_settings INTERFACE)
 target_compile_features(corvane_settings INTERFACE cxx_std_20)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/FolderContents.h"
 
 #include "platform/FilePattern.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: BuildNewName under random options keeps its promises.
 // The first bytes choose the options; the rest, as UTF-16, holds the name and the three texts,
 // separated by U+0001.

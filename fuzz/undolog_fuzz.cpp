@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the undo log reader. Whatever it reads back, written again, is the log it
 // read: exactly, or the part before the first record it could not read.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the program's pictures with ImageMagick (Debian's imagemagick). The results are
 # committed; run this only to change the artwork.
 set -euo pipefail

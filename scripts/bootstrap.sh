@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every package the build and the tests need, from Debian's archive.
 # Does nothing when they are all present.
 set -euo pipefail
@@ -20,6 +21,8 @@ packages=(
     appstream
     dpkg-dev
     lintian
+    # A clean minimal Debian root for the package check.
+    mmdebstrap
     # Real volumes for the rename tests, mounted through FUSE from images the tests make.
     fuse3
     dosfstools

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a while (default 30 seconds).
 # The committed corpus seeds a copy, so a run leaves the repository as it was.
 # Usage: scripts/fuzz.sh [seconds per target]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the screenshots in docs/: the main window, About, an error box and the Rename box, in a
 # light and a dark desktop theme (GTK's Adwaita, through Qt's gtk3 platform theme), framed by
 # openbox. Corvane runs under Xvfb on a temporary home folder of MP3 names. Needs xvfb, xdotool,

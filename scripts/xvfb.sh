@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that run Corvane under a virtual X server.
 
 # Starts Xvfb on a free display, exports DISPLAY and sets xvfb to its process id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a slowed-down batch (ProperCase) or Undo over the ".mp3" files of a folder, for a test
 // to kill part-way.
 // Usage: batch_child batch|undo <folder for drive c:> <state folder> <delay per step in µs>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program under a real X server: xdotool presses the batch button, then Undo, and the
 # folder's names and the undo log's bytes are checked after each. Then, under a window manager
 # (openbox), the main and About windows must sit centred by their frames.

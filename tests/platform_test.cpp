@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
 #include "platform/ErrnoCodes.h"

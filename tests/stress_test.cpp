@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestDrive.h"
 #include "files/BatchRun.h"
 #include "files/Undo.h"

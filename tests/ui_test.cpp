@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
 #include "files/BatchPreview.h"
@@ -26,8 +27,8 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
@@ -130,6 +131,7 @@ private Q_SLOTS:
     void unreadableFolderSaysSoAndKeepsTheLastBatch();
     void picturesStandOutInBothThemes();
     void folderWithABackslashIsShownNotOpened();
+    void textFieldsFollowADarkTheme();
 };
 
 void UiTest::initTestCase() {
@@ -633,6 +635,25 @@ void UiTest::folderWithABackslashIsShownNotOpened() {
     QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
     QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
     QCOMPARE(window.listed(), QStringList{u"w.mp3"_qs});
+}
+
+// A theme changed while the window is open reaches the text fields as the rest of the window.
+void UiTest::textFieldsFollowADarkTheme() {
+    Window window;
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+    QApplication::setPalette(dark);
+    auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
+        auto* field = window.get<QLineEdit>(name);
+        QTRY_COMPARE(field->palette().color(QPalette::Base), dark.color(QPalette::Base));
+        // Inside the frame, past the text: the field's own face is painted dark.
+        const QImage face = field->grab().toImage();
+        QVERIFY2(face.pixelColor(face.width() - 5, face.height() / 2).lightness() < 0x40, name);
+    }
 }
 
 QTEST_MAIN(UiTest)
