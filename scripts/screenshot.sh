@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes the screenshots in docs/: the main window, About, an error box and the Rename box, in a
+# Takes the screenshots in docs/: the main window with its batch marks, About, an error box, the
+# Rename box and the progress window of a long batch, in a
 # light and a dark desktop theme (GTK's Adwaita, through Qt's gtk3 platform theme), framed by
 # openbox. Corvane runs under Xvfb on a temporary home folder of MP3 names. Needs xvfb, xdotool,
 # openbox and x11-utils (the bootstrap's), imagemagick and qt6-gtk-platformtheme.
@@ -67,3 +68,17 @@ for theme in light dark; do
     kill "$app"
     wait "$app" 2>/dev/null || true
 done
+
+# A batch of many files runs long enough to show its progress window.
+rm -rf "$work/home" "$work/state"
+mkdir -p "$work/home"
+(cd "$work/home" && seq -f "%06g_-_some_artist_-_a_long_song_title.mp3" 1 100000 | xargs touch)
+HOME=$work/home XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME=gtk3 \
+    GTK_THEME=Adwaita "$binary" 2>/dev/null &
+app=$!
+window=$(corvane_window)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --sync $((X + 96)) $((Y + HEIGHT - 40)) click 1
+shoot Renaming "$output/progress-light.png"
+kill "$app"
+wait "$app" 2>/dev/null || true
