@@ -78,6 +78,7 @@ private Q_SLOTS:
     void logThatIsNoPlainFileIsRefusedUntouched();
     void oversizedLogIsRefused();
     void undoRunAgainCountsWhatItPutBack();
+    void cancelledBatchAndUndoCanBeFinished();
     void folderSwappedUnderTheBatch_data();
     void folderSwappedUnderTheBatch();
     void secondWindowsBatchIsNotUndoneByTheFirst();
@@ -362,6 +363,41 @@ void FilesTest::undoRunAgainCountsWhatItPutBack() {
     QCOMPARE(again.code, kNoError);
     QCOMPARE(again.restored, 2);
     QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3"}));
+}
+
+// Asked to stop before the third file, the batch leaves a log of exactly two renames; Undo
+// asked to stop after one record can be run again to put back the rest.
+void FilesTest::cancelledBatchAndUndoCanBeFinished() {
+    TestDrive drive;
+    const QByteArrayList files{"a_1.mp3", "a_2.mp3", "a_3.mp3", "a_4.mp3"};
+    drive.makeFiles(files);
+    UndoJournal journal(drive.drives());
+    const auto stopAt = [](qsizetype stop) {
+        return [stop](qsizetype done, qsizetype total, const QString&) {
+            return total == 4 && done < stop;
+        };
+    };
+    const BatchResult batch = journal.runBatch(kRoot, std::nullopt, Listed(drive), {}, stopAt(2));
+    QVERIFY(batch.cancelled);
+    QCOMPARE(batch.code, kNoError);
+    QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a 2.mp3", "a_3.mp3", "a_4.mp3"}));
+    QCOMPARE(ParseUndoLog(drive.log()).records.size(), 2);
+    QVERIFY(journal.canUndo());
+
+    const UndoResult first = journal.undo(
+        [](qsizetype done, qsizetype total, const QString&) { return total == 2 && done < 1; });
+    QVERIFY(first.cancelled);
+    QCOMPARE(first.restored, 1);
+    QVERIFY(journal.canUndo());
+    const UndoResult rest = journal.undo();
+    QCOMPARE(rest.code, kNoError);
+    QCOMPARE(rest.restored, 2);
+    QVERIFY(!journal.canUndo());
+    QCOMPARE(drive.names(), files);
+
+    // A batch cancelled before its first file has nothing to undo.
+    QVERIFY(journal.runBatch(kRoot, std::nullopt, Listed(drive), {}, stopAt(0)).cancelled);
+    QVERIFY(!journal.canUndo());
 }
 
 void FilesTest::folderSwappedUnderTheBatch_data() {

@@ -157,7 +157,7 @@ void Form1::Command1_Click() {
     // A stopped or cancelled batch can be undone too: the log holds exactly the renames it made.
     Command3->setEnabled(m_journal.canUndo());
     ShowFileError(result.code, result.stranded);
-    File1->refresh();
+    m_folderChanged = true;
     catchUp();
 }
 
@@ -176,7 +176,7 @@ void Form1::Command3_Click() {
     }
     // An Undo refused for a folder or log not the batch's own, or cancelled, can be tried again.
     Command3->setEnabled(m_journal.canUndo());
-    File1->refresh();
+    m_folderChanged = true;
     catchUp();
 }
 

@@ -64,7 +64,8 @@ private:
     RenameOptions currentOptions() const;
     // Watches the shown folder for entries made, removed or renamed from outside.
     void watchFolder();
-    // What the disk did while a batch or an Undo ran, followed once it has ended.
+    // What the disk did while a batch or an Undo ran, and what they did themselves, followed
+    // once they have ended.
     void catchUp();
 
     DriveTable& m_drives;
