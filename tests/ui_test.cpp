@@ -416,6 +416,8 @@ void UiTest::marksShowWhereTheBatchWouldStop() {
     // The marks follow the options.
     QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
     QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Unchanged}));
+    QTest::keyClicks(window.get<QLineEdit>("Text3"), u"z"_qs);
+    QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Changes}));
 }
 
 void UiTest::handRename_data() {

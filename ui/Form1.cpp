@@ -220,6 +220,7 @@ void Form1::Text1_Change() {
 
 void Form1::Text3_Change() {
     Check5->setChecked(!Text3->text().isEmpty());
+    File1->updatePreview();
     update();
 }
 
