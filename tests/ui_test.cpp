@@ -357,7 +357,7 @@ void UiTest::drivesFollowTheMounts() {
 }
 
 // Cancel in the progress window stops a slow batch between two files: the log holds exactly the
-// renames made, and Undo puts them back.
+// renames made, and Undo puts them back. The window takes no input meanwhile.
 void UiTest::cancelledBatchLeavesFilesAndLogInAgreement() {
     FaultySystemCalls system;
     TestDrive drive(system);
@@ -374,6 +374,9 @@ void UiTest::cancelledBatchLeavesFilesAndLogInAgreement() {
         if (progress == nullptr || !progress->isVisible() || cancelled)
             return;
         cancelled = true;
+        // The options cannot change while the batch runs.
+        QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+        QTest::keyClicks(window.get<QLineEdit>("Text3"), u"x"_qs);
         QTest::mouseClick(
             progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
             Qt::LeftButton);
@@ -383,6 +386,8 @@ void UiTest::cancelledBatchLeavesFilesAndLogInAgreement() {
     cancel.stop();
     QVERIFY(cancelled);
     QVERIFY(window.dialogs.messages.isEmpty());
+    QVERIFY(window.get<QCheckBox>("Check1")->isChecked());
+    QVERIFY(window.get<QLineEdit>("Text3")->text().isEmpty());
 
     const QList<UndoRecord> records = ParseUndoLog(drive.log()).records;
     QVERIFY2(!records.isEmpty() && records.size() < files.size(),

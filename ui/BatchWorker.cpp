@@ -29,7 +29,6 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::ShortcutOverride:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
-    case QEvent::Close:
         return true;
     default:
         return false;
@@ -47,7 +46,9 @@ public:
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         const auto* widget = qobject_cast<const QWidget*>(target);
-        if (widget == nullptr || !IsUserInput(event->type()))
+        // A window closed by the user, not one the program closes, such as a tooltip.
+        const bool closedByUser = event->type() == QEvent::Close && event->spontaneous();
+        if (widget == nullptr || !(IsUserInput(event->type()) || closedByUser))
             return false;
         if (widget == m_open || m_open->isAncestorOf(widget))
             return false;
