@@ -112,7 +112,7 @@ bool IsBareFileName(QStringView name) {
 bool MayRenameTo(QStringView oldName, QStringView newName) {
     // A leading dot would hide a visible file from the list and from every file manager.
     const bool hides = newName.startsWith(u'.') && !oldName.startsWith(u'.');
-    return IsBareFileName(newName) && !hides && EncodeName(newName).has_value();
+    return IsBareFileName(newName) && !hides;
 }
 
 std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {

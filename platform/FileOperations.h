@@ -18,8 +18,8 @@ namespace corvane {
 // drive path.
 bool IsBareFileName(QStringView name);
 
-// Whether a file may be renamed to `newName`: a bare file name the host can spell, without a
-// leading dot that would hide a visible file.
+// Whether a file may be renamed to `newName`: a bare file name without a leading dot that would
+// hide a visible file. Whether the host can spell it is the caller's, who encodes it anyway.
 bool MayRenameTo(QStringView oldName, QStringView newName);
 
 struct RenameResult {

@@ -141,43 +141,38 @@ void Form1::Command1_Click() {
         return;
     }
     stevec = -1;
+    const QString folder = Dir1->path();
+    const std::optional<EntryId> listed = File1->listedFolder();
+    const QStringList names = File1->names();
+    const RenameOptions options = currentOptions();
     BatchResult result;
-    {
-        const WaitCursor wait;
-        m_busy = true;
-        const QString folder = Dir1->path();
-        const std::optional<EntryId> listed = File1->listedFolder();
-        const QStringList names = File1->names();
-        const RenameOptions options = currentOptions();
-        RunWithProgress(this, QStringLiteral("Renaming"), [&](const BatchProgress& progress) {
-            result = m_journal.runBatch(folder, listed, names, options, progress);
-        });
-        m_busy = false;
-    }
+    runInBackground(QStringLiteral("Renaming"), [&](const BatchProgress& progress) {
+        result = m_journal.runBatch(folder, listed, names, options, progress);
+    });
     // A stopped or cancelled batch can be undone too: the log holds exactly the renames it made.
     Command3->setEnabled(m_journal.canUndo());
     ShowFileError(result.code, result.stranded);
-    m_folderChanged = true;
     catchUp();
 }
 
 void Form1::Command3_Click() {
     if (stevec == -1) {
         UndoResult result;
-        {
-            const WaitCursor wait;
-            m_busy = true;
-            RunWithProgress(this, QStringLiteral("Undo"), [&](const BatchProgress& progress) {
-                result = m_journal.undo(progress);
-            });
-            m_busy = false;
-        }
+        runInBackground(QStringLiteral("Undo"),
+                        [&](const BatchProgress& progress) { result = m_journal.undo(progress); });
         ShowFileError(result.code, result.stranded);
     }
     // An Undo refused for a folder or log not the batch's own, or cancelled, can be tried again.
     Command3->setEnabled(m_journal.canUndo());
-    m_folderChanged = true;
     catchUp();
+}
+
+void Form1::runInBackground(const QString& title,
+                            const std::function<void(const BatchProgress&)>& work) {
+    const WaitCursor wait;
+    m_busy = true;
+    RunWithProgress(this, title, work);
+    m_busy = false;
 }
 
 void Form1::Command2_Click() {
@@ -246,10 +241,9 @@ void Form1::Mounts_Change() {
 }
 
 void Form1::Folder_Change() {
-    if (m_busy) {
-        m_folderChanged = true;
+    // The folder is read once a batch or an Undo has ended.
+    if (m_busy)
         return;
-    }
     watchFolder();
     Dir1->refresh();
     File1->refresh();
@@ -258,8 +252,7 @@ void Form1::Folder_Change() {
 void Form1::catchUp() {
     if (std::exchange(m_mountsChanged, false))
         Mounts_Change();
-    if (std::exchange(m_folderChanged, false))
-        Folder_Change();
+    Folder_Change();
 }
 
 void Form1::watchFolder() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "files/BatchProgress.h"
 #include "files/StrandedFile.h"
 #include "files/UndoJournal.h"
 #include "names/RenameOptions.h"
@@ -10,6 +11,7 @@
 #include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -64,8 +66,11 @@ private:
     RenameOptions currentOptions() const;
     // Watches the shown folder for entries made, removed or renamed from outside.
     void watchFolder();
-    // What the disk did while a batch or an Undo ran, and what they did themselves, followed
-    // once they have ended.
+    // Runs a batch or an Undo on a worker thread; the lists and the drive table wait meanwhile.
+    void runInBackground(const QString& title,
+                         const std::function<void(const BatchProgress&)>& work);
+    // Once a batch or an Undo has ended: the lists follow what it did, and the drive list the
+    // mounts changed meanwhile.
     void catchUp();
 
     DriveTable& m_drives;
@@ -74,7 +79,6 @@ private:
     // A batch or an Undo runs: the lists wait, and the drive table stays as it is.
     bool m_busy = false;
     bool m_mountsChanged = false;
-    bool m_folderChanged = false;
 
     // Undo flag: -1 once a batch has begun.
     qint16 stevec = 0;
