@@ -4,15 +4,14 @@
 //   (a) a loop of the system calls one rename takes there, over precomputed names: the floor
 //       (renameat2 on the local disk; on FAT, which refuses RENAME_NOREPLACE and links,
 //       renameat2, link, the O_EXCL reservation and rename)
-//   (b) the batch run with every rule on: name rules, rename, journal and undo log
+//   (b) the batch with every rule on, as the window runs it from a listing: its plan (the name
+//       rules), the renames, the journal and the undo log
 //   (c) Undo of that batch
 // Prints b/a and c/a (best of several rounds, measured side by side) and the peak memory.
 // Usage: batch_bench [file count] [rounds] [FAT file count]   (defaults 10,000, 5 and 100)
 
 #include "FuseVolume.h"
-#include "files/BatchRun.h"
-#include "files/Undo.h"
-#include "files/UndoLog.h"
+#include "files/LastBatch.h"
 #include "names/BuildNewName.h"
 #include "platform/NameCodec.h"
 
@@ -106,14 +105,19 @@ bool Measure(QTextStream& out, const QString& volume, const QByteArray& home, in
         floor = std::min(floor, BareLoop(bare, oldPaths, newPaths));
         BareLoop(bare, newPaths, oldPaths);
 
+        LastBatch last(drives);
         auto start = Clock::now();
-        const BatchResult batchResult = RunBatch(drives, folder, names, options, UndoLogPath());
+        const BatchOutcome batched =
+            RunBatchJob(last.batch(folder, std::nullopt, PlanBatch(names, names, options)));
         batch = std::min(batch, SecondsSince(start));
+        last.finish(batched);
+        const BatchResult& batchResult = batched.result;
 
         start = Clock::now();
-        const UndoResult undoResult = UndoBatch(drives, folder, UndoLogPath());
+        const std::optional<UndoJob> job = last.undo();
+        const UndoResult undoResult = job ? RunUndoJob(*job).result : UndoResult();
         undo = std::min(undo, SecondsSince(start));
-        if (batchResult.code != kNoError || undoResult.code != kNoError ||
+        if (!job || batchResult.code != kNoError || undoResult.code != kNoError ||
             batchResult.renamed != count || undoResult.restored != count) {
             QTextStream(stderr) << volume << ": batch or undo failed: " << int(batchResult.code)
                                 << " " << int(undoResult.code) << "\n";

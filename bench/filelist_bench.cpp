@@ -3,7 +3,7 @@
 // again on a pattern change (no disk read), and the batch preview marks that follow.
 // Usage: filelist_bench [file count]   (default 32,767); runs offscreen unless told otherwise.
 
-#include "files/BatchPreview.h"
+#include "files/RenamePlan.h"
 #include "platform/DriveTable.h"
 #include "ui/FileList.h"
 
@@ -65,8 +65,8 @@ int main(int argc, char* argv[]) {
         << " files; to one track number " << Median(narrow) << " ms)\n";
 
     RenameOptions options;
-    list.setPreviewer([&](const QStringList& names, const QStringList& entries) {
-        return PreviewBatch(names, entries, options);
+    list.setPlanner([&](const QStringList& names, const QStringList& entries) {
+        return PlanBatch(names, entries, options);
     });
     const double marks = Milliseconds([] { QCoreApplication::processEvents(); });
     out << "preview marks for " << list.names().size() << " files: " << marks << " ms\n";

@@ -2,16 +2,16 @@
 #pragma once
 
 #include "files/BatchProgress.h"
+#include "files/RenamePlan.h"
 #include "files/StrandedFile.h"
-#include "names/RenameOptions.h"
-#include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
-#include <QString>
-#include <QStringList>
-#include <QStringView>
+#include <QList>
 
 namespace corvane {
+
+class FolderOnHost;
+class LogFile;
 
 struct BatchResult {
     FileErrorCode code = kNoError; // the failure that stopped the batch, 0 when it completed
@@ -21,17 +21,10 @@ struct BatchResult {
     bool cancelled = false;        // stopped between two files when asked
 };
 
-class FolderOnHost;
-
-// Renames every listed file of `folder`, in list order, to the name the rules make of it, and
-// writes one undo record after each rename. Renames left half done by an earlier kill are
-// repaired first. The log is emptied first; the batch stops at the first failure, which leaves
-// the files after it untouched.
-BatchResult RunBatch(const DriveTable& drives, QStringView folder, const QStringList& names,
-                     const RenameOptions& options, QStringView logPath);
-// The same, in a folder held open, telling `progress` of each file.
-BatchResult RunBatch(const DriveTable& drives, const FolderOnHost& folder, const QStringList& names,
-                     const RenameOptions& options, QStringView logPath,
-                     const BatchProgress& progress = {});
+// Carries out the plans in `folder`, in list order, writing one record to `log` (opened from
+// empty) after each rename; the batch stops at the first failure or refusal, which leaves the
+// files after it untouched.
+BatchResult RunPlans(const FolderOnHost& folder, const QList<RenamePlan>& plans, LogFile& log,
+                     const BatchProgress& progress);
 
 } // namespace corvane

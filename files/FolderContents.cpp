@@ -1,12 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/FolderContents.h"
 
-#include "platform/FilePattern.h"
+#include "names/FilePattern.h"
+#include "names/NaturalOrder.h"
+#include "platform/ErrnoCodes.h"
+#include "platform/NameCodec.h"
+
+#include <algorithm>
 
 namespace corvane {
+namespace {
+
+FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Kind kind) {
+    FolderListing listing;
+    const DriveTable::Resolved resolved = drives.resolve(folder);
+    const std::optional<QByteArray>& host = resolved.host;
+    if (!host) {
+        listing.code = resolved.code;
+        return listing;
+    }
+    // Which folder it is, taken before it is read, so that a batch can tell a folder swapped
+    // since; one that cannot be told is refused by the batch's own look.
+    struct stat info {};
+    if (drives.system().status(AT_FDCWD, *host, info).ok())
+        listing.folder = EntryId::Of(info);
+    QList<FolderEntry> entries;
+    if (const SysResult read = drives.system().readFolder(AT_FDCWD, *host, entries); !read.ok()) {
+        listing.code = CodeForErrno(read.error, kPathNotFound);
+        return listing;
+    }
+    listing.entries.reserve(entries.size());
+    for (const FolderEntry& entry : entries) {
+        listing.entries.append(DecodeName(entry.name));
+        if (!entry.name.startsWith('.') && entry.kind == kind)
+            listing.names.append(listing.entries.last());
+    }
+    std::sort(listing.names.begin(), listing.names.end(), NaturalLess);
+    return listing;
+}
+
+} // namespace
 
 FolderListing ListedFiles(const DriveTable& drives, QStringView folder) {
-    return ListFiles(drives, folder, FilePattern(u"*"));
+    return List(drives, folder, FolderEntry::Kind::File);
 }
 
 QStringList MatchingNames(const QStringList& names, QStringView pattern) {
@@ -20,7 +56,7 @@ QStringList MatchingNames(const QStringList& names, QStringView pattern) {
 }
 
 FolderListing ListedFolders(const DriveTable& drives, QStringView folder) {
-    return ListFolders(drives, folder);
+    return List(drives, folder, FolderEntry::Kind::Folder);
 }
 
 } // namespace corvane

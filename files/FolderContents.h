@@ -2,12 +2,21 @@
 #pragma once
 
 #include "platform/DriveTable.h"
-#include "platform/FolderListing.h"
+#include "platform/EntryId.h"
+#include "platform/FileErrorCode.h"
 
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 
 namespace corvane {
+
+struct FolderListing {
+    FileErrorCode code = kNoError;
+    QStringList names;             // in file list order; hidden entries (a leading dot) left out
+    QStringList entries;           // every entry's name, hidden ones and other kinds too
+    std::optional<EntryId> folder; // which folder was listed
+};
 
 // What the window lists of a folder: all its plain files, in file list order, to be narrowed by
 // a pattern without reading the folder again.

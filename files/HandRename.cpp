@@ -1,19 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/HandRename.h"
 
+#include "files/RenameRepair.h"
+#include "platform/FileOperations.h"
+
 #include <algorithm>
 
 namespace corvane {
 
-RenameResult RenameByHand(const DriveTable& drives, QStringView folder, QStringView presentName,
-                          QStringView answer) {
+HandRenameResult RenameByHand(const DriveTable& drives, QStringView folder, QStringView presentName,
+                              QStringView answer) {
+    HandRenameResult result;
     if (answer.isEmpty() || answer == presentName)
-        return {};
+        return result;
     // An answer of blanks only would make an entry that looks nameless.
-    if (std::all_of(answer.begin(), answer.end(), [](QChar c) { return c.isSpace(); }))
-        return {kBadFileName};
-    RepairPendingRenames(drives);
-    return RenameInFolder(drives, folder, presentName, answer);
+    if (std::all_of(answer.begin(), answer.end(), [](QChar c) { return c.isSpace(); })) {
+        result.code = kBadFileName;
+        return result;
+    }
+    result.unfinished = RepairUnfinishedRenames(drives);
+    const RenameResult renamed = FolderOnHost(drives, folder).rename(presentName, answer);
+    result.code = renamed.code;
+    if (!renamed.leftAs.isEmpty())
+        result.stranded = {presentName.toString(), renamed.leftAs};
+    return result;
 }
 
 } // namespace corvane

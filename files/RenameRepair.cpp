@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RenameRepair.h"
 
-#include "platform/FileOperations.h"
 #include "platform/NameCodec.h"
+#include "platform/RenameRecovery.h"
 
 namespace corvane {
 
 QString RepairUnfinishedRenames(const DriveTable& drives) {
     QString message;
-    for (const PendingRename& rename : RepairPendingRenames(drives)) {
+    for (const PendingRename& rename :
+         RecoverPendingRenames(drives.system(), drives.journalPath())) {
         const QString aside = rename.aside.isEmpty()
                                   ? QString()
                                   : QStringLiteral(" or \"%1\"").arg(DecodeName(rename.aside));

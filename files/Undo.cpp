@@ -3,22 +3,8 @@
 
 #include "files/UndoLog.h"
 #include "platform/FileOperations.h"
-#include "platform/LogFile.h"
 
 namespace corvane {
-
-UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath) {
-    RepairPendingRenames(drives);
-    UndoLogParser parser;
-    const FileRead read = ReadInPieces(drives, logPath, kLargestUndoLog,
-                                       [&](QByteArrayView piece) { parser.feed(piece); });
-    if (read.code != kNoError) {
-        UndoResult refused;
-        refused.code = read.code;
-        return refused;
-    }
-    return UndoFromLog(FolderOnHost(drives, folder), parser.finish());
-}
 
 UndoResult UndoFromLog(const FolderOnHost& host, const UndoLogContents& log,
                        const BatchProgress& progress) {

@@ -3,30 +3,26 @@
 
 #include "files/BatchProgress.h"
 #include "files/StrandedFile.h"
-#include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
 
-#include <QStringView>
-
 namespace corvane {
+
+class FolderOnHost;
+struct UndoLogContents;
 
 struct UndoResult {
     FileErrorCode code = kNoError; // the first failure met, 0 when every record was undone
     qsizetype restored = 0;
     StrandedFile stranded;  // a file Undo stopped on, left under a name of neither record field
     bool cancelled = false; // stopped between two records when asked
+    bool refused = false;   // nothing was tried: the folder or the log is not the batch's own
 };
 
 // Renames the files of the last batch back, in `folder`, from the last record to the first, so
-// that a name one file gave up and another took is free again when it is needed. Renames left
-// half done by an earlier kill are repaired first. A failure does not stop the rest, every
-// record is tried, unless a file is left stranded: then Undo stops there.
-UndoResult UndoBatch(const DriveTable& drives, QStringView folder, QStringView logPath);
-
-class FolderOnHost;
-struct UndoLogContents;
-// The same, from a log already read, in a folder held open, telling `progress` of each record.
+// that a name one file gave up and another took is free again when it is needed. A failure does
+// not stop the rest, every record is tried, unless a file is left stranded: then Undo stops
+// there.
 UndoResult UndoFromLog(const FolderOnHost& folder, const UndoLogContents& log,
-                       const BatchProgress& progress = {});
+                       const BatchProgress& progress);
 
 } // namespace corvane

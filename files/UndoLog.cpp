@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/UndoLog.h"
 
+#include "platform/LogFile.h"
 #include "platform/NameCodec.h"
+
+#include <QCryptographicHash>
 
 namespace corvane {
 namespace {
@@ -84,6 +87,17 @@ UndoLogContents ParseUndoLog(QByteArrayView bytes) {
     UndoLogParser parser;
     parser.feed(bytes);
     return parser.finish();
+}
+
+UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser* parser) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const FileRead read =
+        ReadInPieces(drives, UndoLogPath(), kLargestUndoLog, [&](QByteArrayView piece) {
+            hash.addData(piece);
+            if (parser)
+                parser->feed(piece);
+        });
+    return {read.code, read.id, hash.result()};
 }
 
 } // namespace corvane

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/DriveTable.h"
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 
 #include <QByteArray>
@@ -39,6 +41,20 @@ struct UndoLogContents {
 };
 
 UndoLogContents ParseUndoLog(QByteArrayView bytes);
+
+class UndoLogParser;
+
+// The log as it is on disk now: which file it is and a digest of its bytes, so that a log
+// rewritten since is told apart.
+struct UndoLogOnDisk {
+    FileErrorCode code = kNoError;
+    std::optional<EntryId> id;
+    QByteArray digest;
+    bool operator==(const UndoLogOnDisk&) const = default;
+};
+
+// Reads the log piece by piece, into `parser` when one is given.
+UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser* parser = nullptr);
 
 // Reads the log as it comes, so that a long one is never held whole: only its records are.
 class UndoLogParser {

@@ -23,7 +23,7 @@ FileErrorCode DriveTable::readiness(QChar letter) const {
         return kDeviceUnavailable;
     if (drive->root.isEmpty())
         return kDiskNotReady;
-    return IsFolder(drive->root) ? kNoError : kDeviceUnavailable;
+    return IsFolder(*m_system, drive->root) ? kNoError : kDeviceUnavailable;
 }
 
 std::optional<QByteArray> DriveTable::hostPath(QStringView drivePath) const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace corvane {
@@ -10,6 +11,8 @@ struct EntryId {
     dev_t device = 0;
     ino_t inode = 0;
     bool operator==(const EntryId&) const = default;
+
+    static EntryId Of(const struct stat& info) { return {info.st_dev, info.st_ino}; }
 };
 
 } // namespace corvane

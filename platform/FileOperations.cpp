@@ -3,7 +3,7 @@
 
 #include "platform/HostPaths.h"
 #include "platform/NameCodec.h"
-#include "platform/RenameRecovery.h"
+#include "platform/RenameJournal.h"
 #include "platform/RenameSteps.h"
 
 #include <cerrno>
@@ -16,8 +16,9 @@ namespace {
 constexpr int kAsideAttempts = 100;
 
 struct Outcome {
-    Outcome(int error = 0, QByteArray leftAs = {}) : error(error), leftAs(std::move(leftAs)) {}
-    int error;         // 0 or -errno
+    Outcome(SysResult answer = {}, QByteArray leftAs = {})
+        : answer(answer), leftAs(std::move(leftAs)) {}
+    SysResult answer;
     QByteArray leftAs; // the name the file is stranded under, if any
 };
 
@@ -32,67 +33,68 @@ public:
           m_journalled(std::move(journalled)), m_from(std::move(from)), m_to(std::move(to)) {}
 
     Outcome run(bool caseOnly) {
-        int renamed = m_system.renameNoReplace(m_folder, m_from, m_to);
-        if (renamed == -EINVAL) {
-            if (const int written = m_journal.begin({m_journalled, m_from, m_to, {}}); written < 0)
+        SysResult renamed = m_system.renameNoReplace(m_folder, m_from, m_to);
+        if (renamed.error == EINVAL) {
+            if (const SysResult written = m_journal.begin({m_journalled, m_from, m_to, {}});
+                !written.ok())
                 return {written};
             const StepResult step = MoveWithoutNoReplace(m_system, m_folder, m_from, m_to);
             if (step.stranded)
-                return strand(step.error, m_to);
-            renamed = step.error;
+                return strand(step.answer, m_to);
+            renamed = step.answer;
         }
-        if (renamed == -EEXIST && caseOnly) {
+        if (renamed.error == EEXIST && caseOnly) {
             // A volume that ignores case finds the file itself under its new spelling.
-            const int listed = ListsExactly(m_system, m_folder, m_to);
-            if (listed == 0)
+            const Listed listed = ListsExactly(m_system, m_folder, m_to);
+            if (!listed.read.ok())
+                return {listed.read};
+            if (!listed.exactly)
                 return throughFreeName();
-            if (listed < 0)
-                return {listed};
         }
-        if (renamed < 0 || !caseOnly)
+        if (!renamed.ok() || !caseOnly)
             return {renamed};
         return confirmSpelling();
     }
 
 private:
-    Outcome strand(int error, const QByteArray& leftAs) {
+    Outcome strand(const SysResult& failure, const QByteArray& leftAs) {
         m_journal.keep();
-        return {error, leftAs};
+        return {failure, leftAs};
     }
 
     // Steps aside to a free name and on to the new spelling, so that the spelling sticks.
     Outcome throughFreeName() {
         for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
             const QByteArray aside = ".corvane-rename-" + QByteArray::number(attempt);
-            if (const int written = m_journal.begin({m_journalled, m_from, m_to, aside});
-                written < 0)
+            if (const SysResult written = m_journal.begin({m_journalled, m_from, m_to, aside});
+                !written.ok())
                 return {written};
             const StepResult out = MoveToFreeName(m_system, m_folder, m_from, aside);
-            if (out.error == -EEXIST)
+            if (out.answer.error == EEXIST)
                 continue;
             if (out.stranded)
-                return strand(out.error, aside);
-            if (out.error < 0)
-                return {out.error};
+                return strand(out.answer, aside);
+            if (!out.answer.ok())
+                return {out.answer};
             const StepResult in = MoveToFreeName(m_system, m_folder, aside, m_to);
-            if (in.error == 0)
+            if (in.answer.ok())
                 return confirmSpelling();
-            if (in.stranded || MoveToFreeName(m_system, m_folder, aside, m_from).error < 0)
-                return strand(in.error, aside);
-            return {in.error};
+            if (in.stranded || !MoveToFreeName(m_system, m_folder, aside, m_from).answer.ok())
+                return strand(in.answer, aside);
+            return {in.answer};
         }
-        return {-EEXIST};
+        return {SysResult::Failed(EEXIST)};
     }
 
     // A volume may take a case-only rename and keep the old spelling.
     Outcome confirmSpelling() {
         struct stat info {};
-        if (m_system.linkStatus(m_folder, m_from, info) == -ENOENT)
+        if (m_system.linkStatus(m_folder, m_from, info).error == ENOENT)
             return {};
-        const int listed = ListsExactly(m_system, m_folder, m_to);
-        if (listed < 0)
-            return {listed};
-        return {listed == 1 ? 0 : -EROFS};
+        const Listed listed = ListsExactly(m_system, m_folder, m_to);
+        if (!listed.read.ok())
+            return {listed.read};
+        return {listed.exactly ? SysResult{} : SysResult::Failed(EROFS)};
     }
 
     const SystemCalls& m_system;
@@ -115,32 +117,32 @@ bool MayRenameTo(QStringView oldName, QStringView newName) {
     return IsBareFileName(newName) && !hides;
 }
 
-std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder) {
-    const std::optional<QByteArray> host = drives.resolve(folder).host;
-    struct stat info {};
-    if (!host || drives.system().status(AT_FDCWD, *host, info) < 0 || !S_ISDIR(info.st_mode))
-        return std::nullopt;
-    return EntryId{info.st_dev, info.st_ino};
-}
-
 FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     : m_drives(drives), m_journal(drives.journalPath()) {
+    const SystemCalls& system = drives.system();
     const DriveTable::Resolved resolved = drives.resolve(folder);
     m_host = resolved.host;
-    const int fd = m_host ? drives.system().open(AT_FDCWD, *m_host, O_PATH | O_DIRECTORY) : -ENOENT;
+    if (!m_host) {
+        m_unmappable = resolved.code;
+        return;
+    }
+    const SysResult opened = system.open(AT_FDCWD, *m_host, O_PATH | O_DIRECTORY);
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        if (fd >= 0)
-            drives.system().close(fd);
-        m_unmappable = m_host ? CodeForFailure(-fd, *m_host) : resolved.code;
+    const SysResult status = opened.ok() ? system.status(opened.fd(), {}, info) : opened;
+    if (!status.ok()) {
+        // An O_PATH descriptor reads and writes nothing: its close has nothing to lose.
+        if (opened.ok())
+            system.close(opened.fd());
+        m_unmappable = CodeForFailure(system, status, *m_host);
         m_host.reset();
         return;
     }
-    m_fd = fd;
-    m_id = EntryId{info.st_dev, info.st_ino};
+    m_fd = opened.fd();
+    m_id = EntryId::Of(info);
 }
 
 FolderOnHost::~FolderOnHost() {
+    // An O_PATH descriptor reads and writes nothing: its close has nothing to lose.
     if (m_fd >= 0)
         m_drives.system().close(m_fd);
 }
@@ -152,45 +154,44 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) cons
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
                                   const std::optional<QByteArray>& encodedOld,
                                   const std::optional<QByteArray>& encodedNew) const {
-    if (!encodedNew || !MayRenameTo(oldName, newName) || !IsEntryName(oldName))
+    if (!encodedNew || !IsEntryName(oldName))
         return {kBadFileName};
     if (!m_host)
         return {m_unmappable};
     if (oldName == newName)
         return {};
+    if (!MayRenameTo(oldName, newName))
+        return {kBadFileName};
     if (!encodedOld)
         return {kFileNotFound};
     // The entry must still be what the list showed: a plain file, or a link to one.
     struct stat entry {};
-    if (m_drives.system().status(m_fd, *encodedOld, entry) < 0 || !S_ISREG(entry.st_mode))
+    if (!m_drives.system().status(m_fd, *encodedOld, entry).ok() || !S_ISREG(entry.st_mode))
         return {kFileNotFound};
 
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0;
     const Outcome outcome =
         VolumeRename(m_drives.system(), m_journal, m_fd, *m_host, *encodedOld, *encodedNew)
             .run(caseOnly);
-    if (outcome.error == 0)
+    if (outcome.answer.ok())
         return {};
-    return {CodeForFailure(-outcome.error, *m_host), DecodeName(outcome.leftAs)};
+    return {CodeForFailure(m_drives.system(), outcome.answer, *m_host), DecodeName(outcome.leftAs)};
 }
 
 bool FolderOnHost::holds(QStringView name) const {
     const std::optional<QByteArray> encoded = EncodeName(name);
     struct stat info {};
     return m_host && encoded && IsEntryName(name) &&
-           m_drives.system().linkStatus(m_fd, *encoded, info) == 0;
-}
-
-QList<PendingRename> RepairPendingRenames(const DriveTable& drives) {
-    return RecoverPendingRenames(drives.system(), drives.journalPath());
+           m_drives.system().linkStatus(m_fd, *encoded, info).ok();
 }
 
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {
     const DriveTable::Resolved resolved = drives.resolve(path);
     if (!resolved.host)
         return resolved.code;
-    const int result = drives.system().unlink(AT_FDCWD, *resolved.host);
-    return result < 0 ? CodeForFailure(-result, ParentOf(*resolved.host)) : kNoError;
+    const SysResult removed = drives.system().unlink(AT_FDCWD, *resolved.host);
+    return removed.ok() ? kNoError
+                        : CodeForFailure(drives.system(), removed, ParentOf(*resolved.host));
 }
 
 } // namespace corvane

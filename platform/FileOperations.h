@@ -4,10 +4,8 @@
 #include "platform/DriveTable.h"
 #include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
-#include "platform/RenameJournal.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -31,11 +29,9 @@ struct RenameResult {
     QString leftAs;
 };
 
-// The folder a drive path leads to now; nothing when it leads to none.
-std::optional<EntryId> FolderIdOf(const DriveTable& drives, QStringView folder);
-
-// A folder (a drive path) opened once and held, for the many renames of a batch and its Undo:
-// every rename happens in that very folder, even when its path is later made to lead elsewhere.
+// A folder (a drive path) opened for the many renames of one action, a batch, an Undo or a hand
+// rename, and closed when it ends: every rename happens in that very folder, even when its path
+// is made to lead elsewhere meanwhile.
 class FolderOnHost {
 public:
     FolderOnHost(const DriveTable& drives, QStringView folder);
@@ -67,15 +63,6 @@ private:
     FileErrorCode m_unmappable = kNoError;
     QByteArray m_journal;
 };
-
-inline RenameResult RenameInFolder(const DriveTable& drives, QStringView folder,
-                                   QStringView oldName, QStringView newName) {
-    return FolderOnHost(drives, folder).rename(oldName, newName);
-}
-
-// Finishes or takes back the renames that a kill, a crash or a pulled stick left half done;
-// returns the ones that could not be repaired yet.
-QList<PendingRename> RepairPendingRenames(const DriveTable& drives);
 
 // Deletes the file at a drive path.
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path);

@@ -4,7 +4,7 @@
 #include "platform/ErrnoCodes.h"
 
 #include <algorithm>
-#include <sys/stat.h>
+#include <cerrno>
 
 namespace corvane {
 
@@ -24,13 +24,16 @@ QByteArray ParentOf(const QByteArray& path) {
     return slash <= 0 ? QByteArray("/") : path.first(slash);
 }
 
-bool IsFolder(const QByteArray& path) {
+bool IsFolder(const SystemCalls& system, const QByteArray& path) {
     struct stat info {};
-    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return system.status(AT_FDCWD, path, info).ok() && S_ISDIR(info.st_mode);
 }
 
-FileErrorCode CodeForFailure(int error, const QByteArray& folder) {
-    return CodeForErrno(error, IsFolder(folder) ? kFileNotFound : kPathNotFound);
+FileErrorCode CodeForFailure(const SystemCalls& system, const SysResult& failure,
+                             const QByteArray& folder) {
+    if (failure.error != ENOENT)
+        return CodeForErrno(failure.error, kFileNotFound);
+    return IsFolder(system, folder) ? kFileNotFound : kPathNotFound;
 }
 
 } // namespace corvane

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
+#include "platform/SystemCalls.h"
 
 #include <QByteArray>
 #include <QStringView>
@@ -17,10 +17,11 @@ bool IsEntryName(QStringView name);
 
 QByteArray InFolder(const QByteArray& folder, const QByteArray& name);
 QByteArray ParentOf(const QByteArray& path);
-bool IsFolder(const QByteArray& path);
+bool IsFolder(const SystemCalls& system, const QByteArray& path);
 
 // The code for a failed call's errno on a path in `folder`: a missing entry is a missing file
 // while the folder exists, else a missing path.
-FileErrorCode CodeForFailure(int error, const QByteArray& folder);
+FileErrorCode CodeForFailure(const SystemCalls& system, const SysResult& failure,
+                             const QByteArray& folder);
 
 } // namespace corvane

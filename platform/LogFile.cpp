@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane {
 namespace {
@@ -22,24 +21,26 @@ struct OpenedFile {
 // or a device neither blocks nor is touched.
 OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int flags) {
     OpenedFile opened;
-    const int fd = system.open(AT_FDCWD, host, flags | O_NOFOLLOW | O_NONBLOCK);
-    if (fd == -ELOOP || fd == -EISDIR || fd == -ENXIO) {
+    const SysResult fd = system.open(AT_FDCWD, host, flags | O_NOFOLLOW | O_NONBLOCK);
+    if (fd.error == ELOOP || fd.error == EISDIR || fd.error == ENXIO) {
         opened.code = kLogNotAFile;
         return opened;
     }
-    if (fd < 0) {
-        opened.code = CodeForFailure(-fd, ParentOf(host));
+    if (!fd.ok()) {
+        opened.code = CodeForFailure(system, fd, ParentOf(host));
         return opened;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        system.close(fd);
-        opened.code = kLogNotAFile;
+    const SysResult status = system.status(fd.fd(), {}, info);
+    if (!status.ok() || !S_ISREG(info.st_mode)) {
+        // Nothing was written: a failed close loses nothing.
+        system.close(fd.fd());
+        opened.code = status.ok() ? kLogNotAFile : CodeForFailure(system, status, ParentOf(host));
         return opened;
     }
-    opened.fd = fd;
+    opened.fd = fd.fd();
     opened.size = info.st_size;
-    opened.id = {info.st_dev, info.st_ino};
+    opened.id = EntryId::Of(info);
     return opened;
 }
 
@@ -64,9 +65,9 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
     m_fd = opened.fd;
     m_size = opened.size;
     if (mode == Mode::WriteFromEmpty) {
-        if (const int emptied = m_drives.system().truncate(m_fd, 0); emptied < 0) {
+        if (const SysResult emptied = m_drives.system().truncate(m_fd, 0); !emptied.ok()) {
             close();
-            return CodeForFailure(-emptied, m_folder);
+            return CodeForFailure(m_drives.system(), emptied, m_folder);
         }
         m_size = 0;
     }
@@ -75,8 +76,9 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
 
 FileErrorCode LogFile::write(QByteArrayView bytes) {
     // A half-written record is cut off, so the file only ever holds whole ones.
-    if (const int written = WriteWhole(m_drives.system(), m_fd, bytes, m_size); written < 0)
-        return CodeForFailure(-written, m_folder);
+    const SysResult written = WriteWhole(m_drives.system(), m_fd, bytes, m_size);
+    if (!written.ok())
+        return CodeForFailure(m_drives.system(), written, m_folder);
     m_size += bytes.size();
     return kNoError;
 }
@@ -85,11 +87,11 @@ FileErrorCode LogFile::close() {
     if (m_fd < 0)
         return kNoError;
     const SystemCalls& system = m_drives.system();
-    const int synced = system.sync(m_fd);
-    const int closed = system.close(m_fd);
+    const SysResult synced = system.sync(m_fd);
+    const SysResult closed = system.close(m_fd);
     m_fd = -1;
-    const int failure = synced < 0 ? synced : closed;
-    return failure < 0 ? CodeForFailure(-failure, m_folder) : kNoError;
+    const SysResult failure = synced.ok() ? closed : synced;
+    return failure.ok() ? kNoError : CodeForFailure(system, failure, m_folder);
 }
 
 FileRead ReadInPieces(const DriveTable& drives, QStringView path, qsizetype limit,
@@ -104,20 +106,12 @@ FileRead ReadInPieces(const DriveTable& drives, QStringView path, qsizetype limi
     const OpenedFile opened = OpenPlainFile(system, *resolved.host, O_RDONLY);
     read.code = opened.code == kNoError && opened.size > limit ? kLogTooLarge : opened.code;
     read.id = opened.id;
-    char piece[65536];
-    for (qsizetype taken = 0; opened.fd >= 0 && read.code == kNoError;) {
-        const ssize_t count = system.read(opened.fd, piece, sizeof piece);
-        if (count <= 0) {
-            read.code = count < 0 ? kDeviceIoError : kNoError;
-            break;
-        }
+    if (read.code == kNoError) {
         // A file that grows while it is read is refused all the same.
-        taken += count;
-        if (taken > limit)
-            read.code = kLogTooLarge;
-        else
-            take(QByteArrayView(piece, count));
+        const SysResult pieces = ReadPieces(system, opened.fd, limit, take);
+        read.code = pieces.error == EFBIG ? kLogTooLarge : pieces.ok() ? kNoError : kDeviceIoError;
     }
+    // Only read: a failed close loses nothing.
     if (opened.fd >= 0)
         system.close(opened.fd);
     return read;

@@ -51,38 +51,34 @@ RenameJournal::~RenameJournal() {
     end();
 }
 
-int RenameJournal::begin(const PendingRename& rename) {
+SysResult RenameJournal::begin(const PendingRename& rename) {
     end();
-    const int fd = m_system.open(AT_FDCWD, m_path, O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW);
-    if (fd < 0)
-        return fd;
+    const SysResult opened =
+        m_system.open(AT_FDCWD, m_path, O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW);
+    if (!opened.ok())
+        return opened;
     struct stat info {};
-    const int locked = m_system.lock(fd, true);
-    if (locked < 0 || ::fstat(fd, &info) != 0) {
-        m_system.close(fd);
-        return locked < 0 ? locked : -errno;
+    SysResult ready = m_system.lock(opened.fd(), true);
+    if (ready.ok())
+        ready = m_system.status(opened.fd(), {}, info);
+    if (!ready.ok()) {
+        // Nothing was written to lose in a failed close; the step is refused either way.
+        m_system.close(opened.fd());
+        return ready;
     }
-    m_fd = fd;
+    m_fd = opened.fd();
     m_base = info.st_size;
-    const int written = append(rename);
-    if (written < 0)
+    const SysResult written = WriteWhole(m_system, m_fd, FormatPendingRename(rename), m_base);
+    if (!written.ok())
         end();
     return written;
-}
-
-int RenameJournal::update(const PendingRename& rename) {
-    if (const int cut = m_system.truncate(m_fd, m_base); cut < 0)
-        return cut;
-    return append(rename);
-}
-
-int RenameJournal::append(const PendingRename& rename) {
-    return WriteWhole(m_system, m_fd, FormatPendingRename(rename), m_base);
 }
 
 void RenameJournal::end() {
     if (m_fd < 0)
         return;
+    // An entry that stays by a failed cut is harmless: recovery finds its file under one name
+    // and drops it.
     m_system.truncate(m_fd, m_base);
     keep();
 }
@@ -90,6 +86,7 @@ void RenameJournal::end() {
 void RenameJournal::keep() {
     if (m_fd < 0)
         return;
+    // The entry was written before the step began; closing only lets go of the lock.
     m_system.close(m_fd);
     m_fd = -1;
 }

@@ -34,18 +34,14 @@ public:
     RenameJournal(const RenameJournal&) = delete;
     RenameJournal& operator=(const RenameJournal&) = delete;
 
-    // Writes the step down before it begins; 0 or -errno.
-    int begin(const PendingRename& rename);
-    // The step's entry is replaced (a case-only rename has found its free name).
-    int update(const PendingRename& rename);
+    // Writes the step down before it begins.
+    SysResult begin(const PendingRename& rename);
     // The step is finished or taken back: its entry goes.
     void end();
     // The step could not be taken back: its entry stays for recovery.
     void keep();
 
 private:
-    int append(const PendingRename& rename);
-
     const SystemCalls& m_system;
     QByteArray m_path;
     int m_fd = -1;

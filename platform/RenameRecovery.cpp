@@ -42,7 +42,7 @@ std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& 
     struct stat info {};
     for (const FolderEntry& entry : entries) {
         if (DecodeName(entry.name).compare(spelling, Qt::CaseInsensitive) == 0 &&
-            system.linkStatus(AT_FDCWD, InFolder(folder, name), info) == 0)
+            system.linkStatus(AT_FDCWD, InFolder(folder, name), info).ok())
             return entry.name;
     }
     return std::nullopt;
@@ -53,7 +53,7 @@ std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& 
 // the folder shows.
 bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Found>& found) {
     QList<FolderEntry> entries;
-    if (system.readFolder(AT_FDCWD, rename.folder, entries) < 0)
+    if (!system.readFolder(AT_FDCWD, rename.folder, entries).ok())
         return false;
     for (const QByteArray& role : {rename.from, rename.to, rename.aside}) {
         const std::optional<QByteArray> listed =
@@ -68,7 +68,7 @@ bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Fou
             continue;
         }
         struct stat info {};
-        if (system.linkStatus(AT_FDCWD, InFolder(rename.folder, *listed), info) < 0)
+        if (!system.linkStatus(AT_FDCWD, InFolder(rename.folder, *listed), info).ok())
             return false;
         found.append({*listed, role, info});
     }
@@ -76,7 +76,7 @@ bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Fou
 }
 
 bool Remove(const SystemCalls& system, const PendingRename& rename, const Found& found) {
-    return system.unlink(AT_FDCWD, InFolder(rename.folder, found.name)) == 0;
+    return system.unlink(AT_FDCWD, InFolder(rename.folder, found.name)).ok();
 }
 
 bool Repair(const SystemCalls& system, const PendingRename& rename) {
@@ -104,7 +104,7 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
         return true;
     return MoveToFreeName(system, AT_FDCWD, InFolder(rename.folder, kept.name),
                           InFolder(rename.folder, rename.from))
-               .error == 0;
+        .answer.ok();
 }
 
 } // namespace
@@ -112,23 +112,32 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
 QList<PendingRename> RecoverPendingRenames(const SystemCalls& system,
                                            const QByteArray& journalPath) {
     QList<PendingRename> unrepaired;
-    const int fd = system.open(AT_FDCWD, journalPath, O_RDWR | O_APPEND | O_NOFOLLOW);
-    if (fd < 0)
+    // No journal is nothing pending; one that cannot be opened is tried again at the next action.
+    const SysResult opened = system.open(AT_FDCWD, journalPath, O_RDWR | O_APPEND | O_NOFOLLOW);
+    if (!opened.ok())
         return unrepaired;
-    if (system.lock(fd, false) == 0) {
-        const QByteArray bytes = ReadUpTo(system, fd, kLargestJournal).bytes;
-        if (!bytes.isEmpty()) {
-            for (const PendingRename& rename : ParsePendingRenames(bytes)) {
-                if (!Repair(system, rename))
-                    unrepaired.append(rename);
-            }
+    const int fd = opened.fd();
+    // A journal locked by a step in flight in another window is that window's to finish.
+    if (system.lock(fd, false).ok()) {
+        QByteArray bytes;
+        const SysResult read =
+            ReadPieces(system, fd, kLargestJournal, [&](QByteArrayView piece) { bytes += piece; });
+        for (const PendingRename& rename : ParsePendingRenames(bytes)) {
+            if (!Repair(system, rename))
+                unrepaired.append(rename);
+        }
+        // A journal not read to its end is not rewritten, so nothing it holds is lost.
+        if (read.ok() && !bytes.isEmpty()) {
             QByteArray kept;
             for (const PendingRename& rename : unrepaired)
                 kept += FormatPendingRename(rename);
-            if (system.truncate(fd, 0) == 0)
+            // Should the journal not be rewritten, a repaired entry that stays is found repaired
+            // next time; an unrepaired one that is lost is still named to the user now.
+            if (system.truncate(fd, 0).ok())
                 WriteWhole(system, fd, kept, 0);
         }
     }
+    // Only the lock is let go: what was written is the journal's either way.
     system.close(fd);
     return unrepaired;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/RenameSteps.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 
@@ -8,39 +9,48 @@ namespace corvane {
 namespace {
 
 // A volume without links (FAT, exFAT) says so with one of these.
-bool RefusesLinks(int error) {
-    return error == -EPERM || error == -EOPNOTSUPP || error == -ENOSYS || error == -EMLINK ||
-           error == -EINVAL;
+bool RefusesLinks(const SysResult& linked) {
+    switch (linked.error) {
+    case EPERM:
+    case EOPNOTSUPP:
+    case ENOSYS:
+    case EMLINK:
+    case EINVAL:
+        return true;
+    default:
+        return false;
+    }
 }
 
-StepResult LinkAndUnlink(const SystemCalls& system, int dir, int linked, const QByteArray& from,
-                         const QByteArray& to) {
-    if (linked < 0)
+StepResult LinkAndUnlink(const SystemCalls& system, int dir, const SysResult& linked,
+                         const QByteArray& from, const QByteArray& to) {
+    if (!linked.ok())
         return {linked};
-    const int unlinked = system.unlink(dir, from);
-    if (unlinked == 0)
+    const SysResult unlinked = system.unlink(dir, from);
+    if (unlinked.ok())
         return {};
     // A file left under both names would be renamed and not renamed at once.
-    return {unlinked, system.unlink(dir, to) < 0};
+    return {unlinked, !system.unlink(dir, to).ok()};
 }
 
 StepResult ReserveAndRenameOver(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to) {
-    const int reserved = system.open(dir, to, O_WRONLY | O_CREAT | O_EXCL);
-    if (reserved < 0)
+    const SysResult reserved = system.open(dir, to, O_WRONLY | O_CREAT | O_EXCL);
+    if (!reserved.ok())
         return {reserved};
-    system.close(reserved);
-    const int renamed = system.renameOver(dir, from, to);
-    if (renamed == 0)
+    // An empty file just made has nothing to lose in a failed close.
+    system.close(reserved.fd());
+    const SysResult renamed = system.renameOver(dir, from, to);
+    if (renamed.ok())
         return {};
-    return {renamed, system.unlink(dir, to) < 0};
+    return {renamed, !system.unlink(dir, to).ok()};
 }
 
 } // namespace
 
 StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to) {
-    const int linked = system.link(dir, from, to);
+    const SysResult linked = system.link(dir, from, to);
     if (!RefusesLinks(linked))
         return LinkAndUnlink(system, dir, linked, from, to);
     return ReserveAndRenameOver(system, dir, from, to);
@@ -48,20 +58,18 @@ StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteA
 
 StepResult MoveToFreeName(const SystemCalls& system, int dir, const QByteArray& from,
                           const QByteArray& to) {
-    const int renamed = system.renameNoReplace(dir, from, to);
-    if (renamed != -EINVAL)
+    const SysResult renamed = system.renameNoReplace(dir, from, to);
+    if (renamed.error != EINVAL)
         return {renamed};
     return MoveWithoutNoReplace(system, dir, from, to);
 }
 
-int ListsExactly(const SystemCalls& system, int dir, const QByteArray& name) {
+Listed ListsExactly(const SystemCalls& system, int dir, const QByteArray& name) {
     QList<FolderEntry> entries;
-    if (const int read = system.readFolder(dir, ".", entries); read < 0)
-        return read;
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const FolderEntry& entry) { return entry.name == name; })
-               ? 1
-               : 0;
+    Listed listed{system.readFolder(dir, ".", entries)};
+    listed.exactly = std::any_of(entries.begin(), entries.end(),
+                                 [&](const FolderEntry& entry) { return entry.name == name; });
+    return listed;
 }
 
 } // namespace corvane

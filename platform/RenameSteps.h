@@ -10,14 +10,14 @@
 namespace corvane {
 
 struct StepResult {
-    StepResult(int error = 0, bool stranded = false) : error(error), stranded(stranded) {}
-    int error;     // 0 or -errno
+    StepResult(SysResult answer = {}, bool stranded = false) : answer(answer), stranded(stranded) {}
+    SysResult answer;
     bool stranded; // a failed step could not be taken back
 };
 
 // Moves `from` onto the free name `to` in the same folder (both relative to `dir`), on a volume
 // that refused RENAME_NOREPLACE: a link and an unlink where the volume has links, else `to`
-// reserved with O_EXCL and renamed over. Every failed step is taken back; -EEXIST when `to` is
+// reserved with O_EXCL and renamed over. Every failed step is taken back; EEXIST when `to` is
 // taken.
 StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteArray& from,
                                 const QByteArray& to);
@@ -26,9 +26,13 @@ StepResult MoveWithoutNoReplace(const SystemCalls& system, int dir, const QByteA
 StepResult MoveToFreeName(const SystemCalls& system, int dir, const QByteArray& from,
                           const QByteArray& to);
 
+struct Listed {
+    SysResult read; // the folder's reading
+    bool exactly = false;
+};
+
 // Whether the folder `dir` holds an entry spelled exactly `name`; a volume that ignores case
-// answers a lookup of either spelling, only its listing tells them apart. -errno when it cannot
-// be read.
-int ListsExactly(const SystemCalls& system, int dir, const QByteArray& name);
+// answers a lookup of either spelling, only its listing tells them apart.
+Listed ListsExactly(const SystemCalls& system, int dir, const QByteArray& name);
 
 } // namespace corvane

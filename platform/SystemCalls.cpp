@@ -2,24 +2,25 @@
 #include "platform/SystemCalls.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <dirent.h>
-#include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
+// The one place where the program meets the host's system calls.
+
 namespace corvane {
 namespace {
 
-template <typename Result> Result OrErrno(Result result) {
-    return result < 0 ? -errno : result;
+template <typename Result> SysResult Answer(Result result) {
+    return result < 0 ? SysResult::Failed(errno) : SysResult{0, qint64(result)};
 }
 
 FolderEntry::Kind KindOf(int folderFd, const dirent& entry) {
     unsigned char type = entry.d_type;
     if (type == DT_UNKNOWN || type == DT_LNK) {
         struct stat info {};
+        // An entry that cannot be looked at is neither a file nor a folder to list.
         if (::fstatat(folderFd, entry.d_name, &info, 0) != 0)
             return FolderEntry::Kind::Other;
         type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
@@ -36,66 +37,69 @@ FolderEntry::Kind KindOf(int folderFd, const dirent& entry) {
 
 } // namespace
 
-int SystemCalls::renameNoReplace(int dir, const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(::renameat2(dir, from.constData(), dir, to.constData(), RENAME_NOREPLACE));
+SysResult SystemCalls::renameNoReplace(int dir, const QByteArray& from,
+                                       const QByteArray& to) const {
+    return Answer(::renameat2(dir, from.constData(), dir, to.constData(), RENAME_NOREPLACE));
 }
 
-int SystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(::renameat(dir, from.constData(), dir, to.constData()));
+SysResult SystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {
+    return Answer(::renameat(dir, from.constData(), dir, to.constData()));
 }
 
-int SystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
-    return OrErrno(::linkat(dir, from.constData(), dir, to.constData(), 0));
+SysResult SystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
+    return Answer(::linkat(dir, from.constData(), dir, to.constData(), 0));
 }
 
-int SystemCalls::unlink(int dir, const QByteArray& path) const {
-    return OrErrno(::unlinkat(dir, path.constData(), 0));
+SysResult SystemCalls::unlink(int dir, const QByteArray& path) const {
+    return Answer(::unlinkat(dir, path.constData(), 0));
 }
 
-int SystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
-    return OrErrno(::fstatat(dir, path.constData(), &info, AT_SYMLINK_NOFOLLOW));
+SysResult SystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
+    return Answer(::fstatat(dir, path.constData(), &info, AT_SYMLINK_NOFOLLOW));
 }
 
-int SystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
-    return OrErrno(::fstatat(dir, path.constData(), &info, 0));
+SysResult SystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
+    return Answer(::fstatat(dir, path.constData(), &info, path.isEmpty() ? AT_EMPTY_PATH : 0));
 }
 
-int SystemCalls::open(int dir, const QByteArray& path, int flags) const {
-    return OrErrno(::openat(dir, path.constData(), flags | O_CLOEXEC, 0644));
+SysResult SystemCalls::open(int dir, const QByteArray& path, int flags) const {
+    return Answer(::openat(dir, path.constData(), flags | O_CLOEXEC, 0644));
 }
 
-ssize_t SystemCalls::read(int fd, char* data, size_t size) const {
-    return OrErrno(::read(fd, data, size));
+SysResult SystemCalls::read(int fd, char* data, size_t size) const {
+    return Answer(::read(fd, data, size));
 }
 
-ssize_t SystemCalls::write(int fd, const char* data, size_t size) const {
-    return OrErrno(::write(fd, data, size));
+SysResult SystemCalls::write(int fd, const char* data, size_t size) const {
+    return Answer(::write(fd, data, size));
 }
 
-int SystemCalls::truncate(int fd, off_t size) const {
-    return OrErrno(::ftruncate(fd, size));
+SysResult SystemCalls::truncate(int fd, off_t size) const {
+    return Answer(::ftruncate(fd, size));
 }
 
-int SystemCalls::sync(int fd) const {
-    return OrErrno(::fsync(fd));
+SysResult SystemCalls::sync(int fd) const {
+    return Answer(::fsync(fd));
 }
 
-int SystemCalls::close(int fd) const {
-    return OrErrno(::close(fd));
+SysResult SystemCalls::close(int fd) const {
+    return Answer(::close(fd));
 }
 
-int SystemCalls::lock(int fd, bool wait) const {
-    return OrErrno(::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)));
+SysResult SystemCalls::lock(int fd, bool wait) const {
+    return Answer(::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)));
 }
 
-int SystemCalls::readFolder(int at, const QByteArray& folder, QList<FolderEntry>& entries) const {
+SysResult SystemCalls::readFolder(int at, const QByteArray& folder,
+                                  QList<FolderEntry>& entries) const {
     const int fd = ::openat(at, folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return -errno;
+        return SysResult::Failed(errno);
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), ::closedir);
     if (!dir) {
+        const int error = errno;
         ::close(fd);
-        return -errno;
+        return SysResult::Failed(error);
     }
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
@@ -104,36 +108,41 @@ int SystemCalls::readFolder(int at, const QByteArray& folder, QList<FolderEntry>
             entries.append({name, KindOf(::dirfd(dir.get()), *entry)});
         errno = 0;
     }
-    return -errno;
+    return errno == 0 ? SysResult{} : SysResult::Failed(errno);
 }
 
-int WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size) {
+SysResult SystemCalls::makeFolder(const QByteArray& path) const {
+    return Answer(::mkdir(path.constData(), 0700));
+}
+
+SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size) {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t result =
+        const SysResult result =
             system.write(fd, bytes.data() + written, size_t(bytes.size() - written));
-        if (result < 0) {
+        if (!result.ok()) {
+            // The cut may fail too; the caller reports the write's failure either way.
             if (written > 0)
                 system.truncate(fd, size);
-            return int(result);
+            return result;
         }
-        written += result;
+        written += result.value;
     }
-    return 0;
+    return {};
 }
 
-ReadBytes ReadUpTo(const SystemCalls& system, int fd, qsizetype limit) {
-    ReadBytes read;
-    char buffer[65536];
-    while (read.bytes.size() <= limit) {
-        const ssize_t count = system.read(fd, buffer, sizeof buffer);
-        if (count <= 0) {
-            read.error = int(count);
-            break;
-        }
-        read.bytes.append(buffer, count);
+SysResult ReadPieces(const SystemCalls& system, int fd, qsizetype limit,
+                     const std::function<void(QByteArrayView)>& take) {
+    char piece[65536];
+    for (qsizetype taken = 0;;) {
+        const SysResult read = system.read(fd, piece, sizeof piece);
+        if (!read.ok() || read.value == 0)
+            return read;
+        taken += read.value;
+        if (taken > limit)
+            return SysResult::Failed(EFBIG);
+        take(QByteArrayView(piece, read.value));
     }
-    return read;
 }
 
 const SystemCalls& SystemCalls::Real() {

@@ -2,8 +2,6 @@
 #include "platform/DriveTable.h"
 
 #include <QByteArrayList>
-#include <QDir>
-#include <QFile>
 #include <algorithm>
 
 // How this machine's folders and volumes become lettered drives.
@@ -33,12 +31,23 @@ QByteArray Unescaped(const QByteArray& field) {
     return text;
 }
 
-QList<Mount> Mounts(const QByteArray& mountsFile) {
-    QFile file(QFile::decodeName(mountsFile));
+// A table of the kernel's, read whole; empty when it cannot be read, as on a machine without it.
+QByteArray ReadTable(const SystemCalls& system, const QByteArray& path) {
+    constexpr qsizetype kLargestTable = 16 << 20;
+    QByteArray bytes;
+    const SysResult opened = system.open(AT_FDCWD, path, O_RDONLY);
+    if (!opened.ok())
+        return bytes;
+    const SysResult read = ReadPieces(system, opened.fd(), kLargestTable,
+                                      [&](QByteArrayView piece) { bytes += piece; });
+    // Only read: a failed close loses nothing.
+    system.close(opened.fd());
+    return read.ok() ? bytes : QByteArray();
+}
+
+QList<Mount> Mounts(const SystemCalls& system, const QByteArray& mountsFile) {
     QList<Mount> mounts;
-    if (!file.open(QIODevice::ReadOnly))
-        return mounts;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : ReadTable(system, mountsFile).split('\n')) {
         const QByteArrayList fields = line.split(' ');
         if (fields.size() >= 2)
             mounts.append({Unescaped(fields.at(0)), Unescaped(fields.at(1))});
@@ -47,12 +56,9 @@ QList<Mount> Mounts(const QByteArray& mountsFile) {
 }
 
 // Optical drives the kernel knows, as device paths ("/dev/sr0").
-QByteArrayList OpticalDrives() {
-    QFile file(QStringLiteral("/proc/sys/dev/cdrom/info"));
+QByteArrayList OpticalDrives(const SystemCalls& system) {
     QByteArrayList devices;
-    if (!file.open(QIODevice::ReadOnly))
-        return devices;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : ReadTable(system, "/proc/sys/dev/cdrom/info").split('\n')) {
         if (line.startsWith("drive name:")) {
             for (const QByteArray& name : line.sliced(11).simplified().split(' '))
                 devices.append("/dev/" + name);
@@ -63,8 +69,8 @@ QByteArrayList OpticalDrives() {
 
 // The volumes of the mount table, letters not yet given: mounted ones in mount-point order, then
 // optical drives without a medium.
-QList<Drive> Volumes(const MountSources& sources) {
-    const QList<Mount> mounts = Mounts(sources.mountsFile);
+QList<Drive> Volumes(const SystemCalls& system, const MountSources& sources) {
+    const QList<Mount> mounts = Mounts(system, sources.mountsFile);
     QByteArrayList points;
     for (const Mount& mount : mounts) {
         if (std::any_of(sources.roots.begin(), sources.roots.end(),
@@ -93,15 +99,25 @@ QByteArray StateFolder(const QByteArray& home) {
     return (state.startsWith('/') ? state : home + "/.local/state") + "/corvane";
 }
 
+// Makes the folder and every missing one above it. One that cannot be made shows later, as the
+// undo log that cannot be written there.
+void MakeFolders(const SystemCalls& system, const QByteArray& path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+        system.makeFolder(path.first(slash));
+    system.makeFolder(path);
+}
+
 } // namespace
 
 DriveTable DriveTable::FromSystem() {
     const QByteArray home = qEnvironmentVariableIsEmpty("HOME") ? QByteArray("/") : qgetenv("HOME");
     const QByteArray stateFolder = StateFolder(home);
-    QDir().mkpath(QFile::decodeName(stateFolder));
+    const SystemCalls& system = SystemCalls::Real();
+    MakeFolders(system, stateFolder);
     DriveTable table({{u'c', home, QStringLiteral("home")}, {u'z', QByteArray("/"), u"/"_qs}},
-                     stateFolder);
-    table.followMounts({"/proc/self/mounts", {"/media/", "/run/media/", "/mnt/"}, OpticalDrives()});
+                     stateFolder, system);
+    table.followMounts(
+        {"/proc/self/mounts", {"/media/", "/run/media/", "/mnt/"}, OpticalDrives(system)});
     return table;
 }
 
@@ -116,7 +132,7 @@ bool DriveTable::readMounts() {
     QList<Drive> next;
     std::copy_if(m_drives.begin(), m_drives.end(), std::back_inserter(next),
                  [](const Drive& drive) { return !drive.volume; });
-    QList<Drive> volumes = Volumes(m_sources);
+    QList<Drive> volumes = Volumes(*m_system, m_sources);
     // A volume still there keeps its letter; a new one takes the first letter free after c:.
     for (Drive& volume : volumes) {
         for (const Drive& known : m_drives) {

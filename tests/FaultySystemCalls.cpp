@@ -4,6 +4,7 @@
 #include <algorithm>
 
 using corvane::FolderEntry;
+using corvane::SysResult;
 using corvane::SystemCalls;
 
 void FaultySystemCalls::failAt(Call call, int n, int error) {
@@ -19,63 +20,64 @@ void FaultySystemCalls::afterRename(int n, std::function<void()> action) {
     m_action = std::move(action);
 }
 
-int FaultySystemCalls::renameNoReplace(int dir, const QByteArray& from,
-                                       const QByteArray& to) const {
-    const int renamed =
+SysResult FaultySystemCalls::renameNoReplace(int dir, const QByteArray& from,
+                                             const QByteArray& to) const {
+    const SysResult renamed =
         run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(dir, from, to); });
     if (m_action && m_counts[RenameNoReplace] == m_actionAt)
         m_action();
     return renamed;
 }
 
-int FaultySystemCalls::renameOver(int dir, const QByteArray& from, const QByteArray& to) const {
+SysResult FaultySystemCalls::renameOver(int dir, const QByteArray& from,
+                                        const QByteArray& to) const {
     return run(RenameOver, true, [&] { return SystemCalls::renameOver(dir, from, to); });
 }
 
-int FaultySystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
+SysResult FaultySystemCalls::link(int dir, const QByteArray& from, const QByteArray& to) const {
     return run(Link, true, [&] { return SystemCalls::link(dir, from, to); });
 }
 
-int FaultySystemCalls::unlink(int dir, const QByteArray& path) const {
+SysResult FaultySystemCalls::unlink(int dir, const QByteArray& path) const {
     return run(Unlink, true, [&] { return SystemCalls::unlink(dir, path); });
 }
 
-int FaultySystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
+SysResult FaultySystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& info) const {
     return run(LinkStatus, false, [&] { return SystemCalls::linkStatus(dir, path, info); });
 }
 
-int FaultySystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
+SysResult FaultySystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
     return run(Status, false, [&] { return SystemCalls::status(dir, path, info); });
 }
 
-int FaultySystemCalls::open(int dir, const QByteArray& path, int flags) const {
+SysResult FaultySystemCalls::open(int dir, const QByteArray& path, int flags) const {
     return run(Open, true, [&] { return SystemCalls::open(dir, path, flags); });
 }
 
-ssize_t FaultySystemCalls::read(int fd, char* data, size_t size) const {
+SysResult FaultySystemCalls::read(int fd, char* data, size_t size) const {
     return run(Read, false, [&] { return SystemCalls::read(fd, data, size); });
 }
 
-ssize_t FaultySystemCalls::write(int fd, const char* data, size_t size) const {
+SysResult FaultySystemCalls::write(int fd, const char* data, size_t size) const {
     const size_t taken = writeLimit > 0 ? std::min(size, size_t(writeLimit)) : size;
     return run(Write, false, [&] { return SystemCalls::write(fd, data, taken); });
 }
 
-int FaultySystemCalls::truncate(int fd, off_t size) const {
+SysResult FaultySystemCalls::truncate(int fd, off_t size) const {
     return run(Truncate, false, [&] { return SystemCalls::truncate(fd, size); });
 }
 
-int FaultySystemCalls::sync(int fd) const {
+SysResult FaultySystemCalls::sync(int fd) const {
     return run(Sync, false, [&] { return SystemCalls::sync(fd); });
 }
 
-int FaultySystemCalls::close(int fd) const {
+SysResult FaultySystemCalls::close(int fd) const {
     // A failed close still closes: the descriptor is gone either way.
-    const int closed = SystemCalls::close(fd);
+    const SysResult closed = SystemCalls::close(fd);
     return run(Close, false, [&] { return closed; });
 }
 
-int FaultySystemCalls::lock(int fd, bool wait) const {
+SysResult FaultySystemCalls::lock(int fd, bool wait) const {
     return run(Lock, false, [&] { return SystemCalls::lock(fd, wait); });
 }
 
@@ -84,9 +86,9 @@ void FaultySystemCalls::failFolder(const QByteArray& folder, int error) {
     m_folderError = error;
 }
 
-int FaultySystemCalls::readFolder(int dir, const QByteArray& folder,
-                                  QList<FolderEntry>& entries) const {
+SysResult FaultySystemCalls::readFolder(int dir, const QByteArray& folder,
+                                        QList<FolderEntry>& entries) const {
     if (folder == m_failingFolder)
-        return -m_folderError;
+        return SysResult::Failed(m_folderError);
     return run(ReadFolder, false, [&] { return SystemCalls::readFolder(dir, folder, entries); });
 }

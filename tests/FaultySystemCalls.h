@@ -45,35 +45,39 @@ public:
     // How many calls of a kind were made.
     int count(Call call) const { return m_counts.at(call); }
 
-    int renameNoReplace(int dir, const QByteArray& from, const QByteArray& to) const override;
-    int renameOver(int dir, const QByteArray& from, const QByteArray& to) const override;
-    int link(int dir, const QByteArray& from, const QByteArray& to) const override;
-    int unlink(int dir, const QByteArray& path) const override;
-    int linkStatus(int dir, const QByteArray& path, struct stat& info) const override;
-    int status(int dir, const QByteArray& path, struct stat& info) const override;
-    int open(int dir, const QByteArray& path, int flags) const override;
-    ssize_t read(int fd, char* data, size_t size) const override;
-    ssize_t write(int fd, const char* data, size_t size) const override;
-    int truncate(int fd, off_t size) const override;
-    int sync(int fd) const override;
-    int close(int fd) const override;
-    int lock(int fd, bool wait) const override;
-    int readFolder(int dir, const QByteArray& folder,
-                   QList<corvane::FolderEntry>& entries) const override;
+    corvane::SysResult renameNoReplace(int dir, const QByteArray& from,
+                                       const QByteArray& to) const override;
+    corvane::SysResult renameOver(int dir, const QByteArray& from,
+                                  const QByteArray& to) const override;
+    corvane::SysResult link(int dir, const QByteArray& from, const QByteArray& to) const override;
+    corvane::SysResult unlink(int dir, const QByteArray& path) const override;
+    corvane::SysResult linkStatus(int dir, const QByteArray& path,
+                                  struct stat& info) const override;
+    corvane::SysResult status(int dir, const QByteArray& path, struct stat& info) const override;
+    corvane::SysResult open(int dir, const QByteArray& path, int flags) const override;
+    corvane::SysResult read(int fd, char* data, size_t size) const override;
+    corvane::SysResult write(int fd, const char* data, size_t size) const override;
+    corvane::SysResult truncate(int fd, off_t size) const override;
+    corvane::SysResult sync(int fd) const override;
+    corvane::SysResult close(int fd) const override;
+    corvane::SysResult lock(int fd, bool wait) const override;
+    corvane::SysResult readFolder(int dir, const QByteArray& folder,
+                                  QList<corvane::FolderEntry>& entries) const override;
 
 private:
     struct Fault {
         int at = 0; // -1 for every call
         int error = 0;
     };
-    // The planted fault's errno negated, or the real call's result.
-    template <typename RealCall> auto run(Call call, bool slowed, RealCall real) const {
+    // The planted fault's errno, or the real call's result.
+    template <typename RealCall>
+    corvane::SysResult run(Call call, bool slowed, RealCall real) const {
         if (slowed && delayMicroseconds > 0)
             ::usleep(useconds_t(delayMicroseconds));
         const int n = ++m_counts[call];
         for (const Fault& planted : m_faults[call]) {
             if (planted.at == -1 || planted.at == n)
-                return decltype(real())(-planted.error);
+                return {planted.error, 0};
         }
         return real();
     }

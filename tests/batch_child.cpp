@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Runs a slowed-down batch (ProperCase) or Undo over the ".mp3" files of a folder, for a test
-// to kill part-way.
+// Runs a slowed-down batch (ProperCase) over the ".mp3" files of a folder, or a batch at full
+// speed and then its slowed-down Undo, for a test to kill part-way. Says "batched" once the
+// batch of an Undo run is done.
 // Usage: batch_child batch|undo <folder for drive c:> <state folder> <delay per step in µs>
 
 #include "FaultySystemCalls.h"
-#include "files/BatchRun.h"
-#include "files/Undo.h"
-#include "files/UndoLog.h"
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
+#include "Session.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 using namespace corvane;
 
@@ -18,16 +16,22 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     if (argc != 5)
         return 2;
+    const bool undo = qstrcmp(argv[1], "undo") == 0;
+    const int delay = std::atoi(argv[4]);
     FaultySystemCalls slow;
-    slow.delayMicroseconds = std::atoi(argv[4]);
+    slow.delayMicroseconds = undo ? 0 : delay;
     const DriveTable drives({{u'c', QByteArray(argv[2]), QStringLiteral("home")}},
                             QByteArray(argv[3]), slow);
-    const QString folder = QStringLiteral("c:\\");
-    if (qstrcmp(argv[1], "undo") == 0)
-        return int(UndoBatch(drives, folder, UndoLogPath()).code);
+    Session session(drives);
     RenameOptions options;
     options.Option4 = false;
     options.Option1 = true;
-    const QStringList names = ListFiles(drives, folder, FilePattern(u"*.mp3")).names;
-    return int(RunBatch(drives, folder, names, options, UndoLogPath()).code);
+    const BatchResult batch =
+        session.batch(options, QStringLiteral("c:\\"), {}, QStringLiteral("*.mp3"));
+    if (!undo || batch.renamed == 0)
+        return int(batch.code);
+    std::puts("batched");
+    std::fflush(stdout);
+    slow.delayMicroseconds = delay;
+    return int(session.undo().code);
 }

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultySystemCalls.h"
+#include "Session.h"
 #include "TestDrive.h"
-#include "files/BatchPreview.h"
-#include "files/BatchRun.h"
 #include "files/FileErrorReport.h"
-#include "files/Undo.h"
-#include "files/UndoJournal.h"
 #include "files/UndoLog.h"
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
+#include "platform/FileOperations.h"
 
 #include <QFile>
 #include <QTest>
@@ -28,29 +24,17 @@ namespace {
 
 const QString kRoot = QStringLiteral("c:\\");
 
-QStringList Listed(const TestDrive& drive, const QString& folder = kRoot) {
-    return ListFiles(drive.drives(), folder, FilePattern(u"*")).names;
-}
-
-BatchResult Batch(const TestDrive& drive, const RenameOptions& options = {},
-                  const QString& folder = kRoot) {
-    return RunBatch(drive.drives(), folder, Listed(drive, folder), options, UndoLogPath());
-}
-
-UndoResult UndoIn(const TestDrive& drive, const QString& folder = kRoot) {
-    return UndoBatch(drive.drives(), folder, UndoLogPath());
-}
-
 // Files and log agree: every record names a rename that happened and no other happened; and
 // Undo restores the folder from the log.
-void VerifyLogAndUndo(const TestDrive& drive, const QByteArrayList& files, qsizetype renamed) {
+void VerifyLogAndUndo(const TestDrive& drive, Session& session, const QByteArrayList& files,
+                      qsizetype renamed) {
     const QList<UndoRecord> records = ParseUndoLog(drive.log()).records;
     QCOMPARE(records.size(), renamed);
     const QByteArrayList names = drive.names();
     for (const UndoRecord& record : records)
         QVERIFY(names.contains(record.newName.toUtf8()) &&
                 (record.newName == record.oldName || !names.contains(record.oldName.toUtf8())));
-    QCOMPARE(UndoIn(drive).code, kNoError);
+    QCOMPARE(session.undo().code, kNoError);
     QCOMPARE(drive.names(), files);
     QVERIFY(drive.contentsIntact(files));
 }
@@ -77,7 +61,6 @@ private Q_SLOTS:
     void logThatIsNoPlainFileIsRefusedUntouched_data();
     void logThatIsNoPlainFileIsRefusedUntouched();
     void oversizedLogIsRefused();
-    void undoRunAgainCountsWhatItPutBack();
     void cancelledBatchAndUndoCanBeFinished();
     void folderSwappedUnderTheBatch_data();
     void folderSwappedUnderTheBatch();
@@ -128,10 +111,11 @@ void FilesTest::batchRenamesAndLogsEveryFile() {
     options.Option1 = true;
     const QString where = kRoot + QString::fromUtf8(folder);
 
-    QCOMPARE(Batch(drive, options, where).renamed, files.size());
+    Session session(drive.drives());
+    QCOMPARE(session.batch(options, where).renamed, files.size());
     QCOMPARE(drive.names(folder), after);
     QCOMPARE(drive.log(), log);
-    QCOMPARE(UndoIn(drive, where).restored, files.size());
+    QCOMPARE(session.undo().restored, files.size());
     QCOMPARE(drive.names(folder), files);
     QVERIFY(drive.contentsIntact(files, folder));
 }
@@ -172,10 +156,11 @@ void FilesTest::batchStopsAtTheFirstFailure() {
     TestDrive drive;
     drive.makeFiles(files);
 
-    const BatchResult result = Batch(drive, options);
+    Session session(drive.drives());
+    const BatchResult result = session.batch(options);
     QCOMPARE(result.code, code);
     QCOMPARE(drive.names(), after);
-    VerifyLogAndUndo(drive, files, result.renamed);
+    VerifyLogAndUndo(drive, session, files, result.renamed);
 }
 
 void FilesTest::faultAtAnyRename_data() {
@@ -205,10 +190,11 @@ void FilesTest::faultAtAnyRename() {
         files.append(QByteArray("track_") + c + ".mp3");
     drive.makeFiles(files);
 
-    const BatchResult result = Batch(drive);
+    Session session(drive.drives());
+    const BatchResult result = session.batch();
     QCOMPARE(result.code, code);
     QCOMPARE(result.renamed, failRenameAt - 1);
-    VerifyLogAndUndo(drive, files, result.renamed);
+    VerifyLogAndUndo(drive, session, files, result.renamed);
 }
 
 void FilesTest::logThatCannotBeFinishedIsReported_data() {
@@ -230,16 +216,17 @@ void FilesTest::logThatCannotBeFinishedIsReported() {
     TestDrive drive(system);
     const QByteArrayList files{"a_1.mp3", "a_2.mp3"};
     drive.makeFiles(files);
-    const BatchResult result = Batch(drive);
+    Session session(drive.drives());
+    const BatchResult result = session.batch();
     QCOMPARE(result.code, code);
     QCOMPARE(result.renamed, 2);
-    VerifyLogAndUndo(drive, files, 2);
+    VerifyLogAndUndo(drive, session, files, 2);
 }
 
 void FilesTest::batchWithoutItsLogFolderRenamesNothing() {
     TestDrive drive(SystemCalls::Real(), false);
     drive.makeFiles({"a_b.mp3"});
-    QCOMPARE(Batch(drive).code, kPathNotFound);
+    QCOMPARE(Session(drive.drives()).batch().code, kPathNotFound);
     QCOMPARE(drive.names(), QByteArrayList{"a_b.mp3"});
 }
 
@@ -263,7 +250,7 @@ void FilesTest::unwritableRecordTakesItsRenameBack() {
     system.failAt(FaultySystemCalls::RenameNoReplace, failTakeBack, ENODEV);
     TestDrive drive(system);
     drive.makeFiles({"a_1.mp3", "a_2.mp3", "a_3.mp3"});
-    const BatchResult result = Batch(drive);
+    const BatchResult result = Session(drive.drives()).batch();
     QCOMPARE(result.code, kDiskFull);
     QCOMPARE(result.renamed, 1);
     QCOMPARE(drive.names(), after);
@@ -279,11 +266,12 @@ void FilesTest::undoRestoresAChainInReverse() {
     options.Check5 = Checked;
     options.Text3 = u"a"_qs;
     options.Text4 = u"ab"_qs;
-    const BatchResult batch =
-        RunBatch(drive.drives(), kRoot, {u"ab.mp3"_qs, u"a.mp3"_qs}, options, UndoLogPath());
+    Session session(drive.drives());
+    const BatchResult batch = session.batch(ListedFiles(drive.drives(), kRoot),
+                                            {u"ab.mp3"_qs, u"a.mp3"_qs}, options, kRoot);
     QCOMPARE(batch.code, kNoError);
     QCOMPARE(drive.names(), QByteArrayList({"ab.mp3", "abb.mp3"}));
-    const UndoResult undo = UndoIn(drive);
+    const UndoResult undo = session.undo();
     QCOMPARE(undo.code, kNoError);
     QCOMPARE(undo.restored, 2);
     QVERIFY(drive.contentsIntact({"ab.mp3", "a.mp3"}));
@@ -294,20 +282,19 @@ void FilesTest::undoRestoresAChainInReverse() {
 void FilesTest::undoTriesEveryRecordAfterAFailure() {
     TestDrive drive;
     drive.makeFiles({"a_1.mp3", "a_2.mp3", "a_3.mp3"});
-    QCOMPARE(Batch(drive).code, kNoError);
+    Session session(drive.drives());
+    QCOMPARE(session.batch().code, kNoError);
     ::unlink(drive.host("a 3.mp3").constData());
     drive.makeFiles({"a_1.mp3"});
-    const UndoResult undo = UndoIn(drive);
+    const UndoResult undo = session.undo();
     QCOMPARE(undo.code, kFileNotFound);
     QCOMPARE(undo.restored, 1);
     QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a_1.mp3", "a_2.mp3"}));
 
     // A log cut short is undone as far as it reads, and says it is damaged.
-    QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
-    QVERIFY(log.open(QIODevice::WriteOnly));
-    QVERIFY(log.write("\"a 1.mp3\",\"b.mp3\"\r\n\"a_2.mp3\",\"c") > 0);
-    log.close();
-    const UndoResult damaged = UndoIn(drive);
+    const UndoResult damaged =
+        UndoFromLog(FolderOnHost(drive.drives(), kRoot),
+                    ParseUndoLog("\"a 1.mp3\",\"b.mp3\"\r\n\"a_2.mp3\",\"c"), {});
     QCOMPARE(damaged.code, kLogUnreadable);
     QCOMPARE(damaged.restored, 1);
     QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3", "b.mp3"}));
@@ -324,7 +311,10 @@ void FilesTest::logThatIsNoPlainFileIsRefusedUntouched() {
     QFETCH(QByteArray, kind);
     TestDrive drive;
     drive.makeFiles({"a_b.mp3", "precious.txt"});
+    Session session(drive.drives());
+    QCOMPARE(session.batch().code, kNoError);
     const QByteArray log = drive.stateFolder() + "/razveljavi.txt";
+    QCOMPARE(::unlink(log.constData()), 0);
     if (kind == "link to a file")
         QCOMPARE(::symlink(drive.host("precious.txt").constData(), log.constData()), 0);
     else if (kind == "link to a device")
@@ -336,33 +326,21 @@ void FilesTest::logThatIsNoPlainFileIsRefusedUntouched() {
     else if (kind == "folder")
         QCOMPARE(::mkdir(log.constData(), 0755), 0);
 
-    QCOMPARE(Batch(drive).code, kLogNotAFile);
-    QCOMPARE(UndoIn(drive).code, kLogNotAFile);
-    QCOMPARE(drive.names(), QByteArrayList({"a_b.mp3", "precious.txt"}));
+    QCOMPARE(session.batch().code, kLogNotAFile);
+    QCOMPARE(session.undo().code, kLogNotAFile);
+    QCOMPARE(drive.names(), QByteArrayList({"a b.mp3", "precious.txt"}));
     QCOMPARE(drive.contents("precious.txt"), QByteArray("precious.txt"));
 }
 
 void FilesTest::oversizedLogIsRefused() {
     TestDrive drive;
-    drive.makeFiles({"a b.mp3"});
+    drive.makeFiles({"a_b.mp3"});
+    Session session(drive.drives());
+    QCOMPARE(session.batch().code, kNoError);
     QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
-    QVERIFY(log.open(QIODevice::WriteOnly));
-    QVERIFY(log.write("\"a b.mp3\",\"a_b.mp3\"\r\n") > 0);
     QVERIFY(log.resize(kLargestUndoLog + 1)); // sparse: no room taken
-    log.close();
-    QCOMPARE(UndoIn(drive).code, kLogTooLarge);
+    QCOMPARE(session.undo().code, kLogTooLarge);
     QCOMPARE(drive.names(), QByteArrayList{"a b.mp3"});
-}
-
-void FilesTest::undoRunAgainCountsWhatItPutBack() {
-    TestDrive drive;
-    drive.makeFiles({"a_1.mp3", "a_2.mp3"});
-    QCOMPARE(Batch(drive).code, kNoError);
-    QCOMPARE(UndoIn(drive).restored, 2);
-    const UndoResult again = UndoIn(drive);
-    QCOMPARE(again.code, kNoError);
-    QCOMPARE(again.restored, 2);
-    QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3"}));
 }
 
 // Asked to stop before the third file, the batch leaves a log of exactly two renames; Undo
@@ -371,33 +349,33 @@ void FilesTest::cancelledBatchAndUndoCanBeFinished() {
     TestDrive drive;
     const QByteArrayList files{"a_1.mp3", "a_2.mp3", "a_3.mp3", "a_4.mp3"};
     drive.makeFiles(files);
-    UndoJournal journal(drive.drives());
+    Session session(drive.drives());
     const auto stopAt = [](qsizetype stop) {
         return [stop](qsizetype done, qsizetype total, const QString&) {
             return total == 4 && done < stop;
         };
     };
-    const BatchResult batch = journal.runBatch(kRoot, std::nullopt, Listed(drive), {}, stopAt(2));
+    const BatchResult batch = session.batch({}, kRoot, stopAt(2));
     QVERIFY(batch.cancelled);
     QCOMPARE(batch.code, kNoError);
     QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a 2.mp3", "a_3.mp3", "a_4.mp3"}));
     QCOMPARE(ParseUndoLog(drive.log()).records.size(), 2);
-    QVERIFY(journal.canUndo());
+    QVERIFY(session.last().canUndo());
 
-    const UndoResult first = journal.undo(
+    const UndoResult first = session.undo(
         [](qsizetype done, qsizetype total, const QString&) { return total == 2 && done < 1; });
     QVERIFY(first.cancelled);
     QCOMPARE(first.restored, 1);
-    QVERIFY(journal.canUndo());
-    const UndoResult rest = journal.undo();
+    QVERIFY(session.last().canUndo());
+    const UndoResult rest = session.undo();
     QCOMPARE(rest.code, kNoError);
     QCOMPARE(rest.restored, 2);
-    QVERIFY(!journal.canUndo());
+    QVERIFY(!session.last().canUndo());
     QCOMPARE(drive.names(), files);
 
     // A batch cancelled before its first file has nothing to undo.
-    QVERIFY(journal.runBatch(kRoot, std::nullopt, Listed(drive), {}, stopAt(0)).cancelled);
-    QVERIFY(!journal.canUndo());
+    QVERIFY(session.batch({}, kRoot, stopAt(0)).cancelled);
+    QVERIFY(!session.last().canUndo());
 }
 
 void FilesTest::folderSwappedUnderTheBatch_data() {
@@ -425,18 +403,18 @@ void FilesTest::folderSwappedUnderTheBatch() {
         ::symlink(drive.host("other").constData(), drive.host("music").constData());
     };
     const QString folder = u"c:\\music"_qs;
-    const FolderListing listed = ListFiles(drive.drives(), folder, FilePattern(u"*"));
+    const FolderListing listed = ListedFiles(drive.drives(), folder);
     if (swapAfter == -1)
         swap();
     else if (swapAfter > 0)
         system.afterRename(swapAfter, swap);
 
-    UndoJournal journal(drive.drives());
-    const BatchResult batch = journal.runBatch(folder, listed.folder, listed.names, {});
+    Session session(drive.drives());
+    const BatchResult batch = session.batch(listed, listed.names, {}, folder);
     QCOMPARE(batch.code, batchCode);
     if (swapAfter == 0)
         swap();
-    QCOMPARE(journal.undo().code, undoCode);
+    QCOMPARE(session.undo().code, undoCode);
     QCOMPARE(drive.names("other"), QByteArrayList({"b_1.mp3", "b_2.mp3"}));
     const QByteArrayList renamed{"a 1.mp3", "a 2.mp3", "a 3.mp3"};
     QCOMPARE(drive.names("moved"), batchCode == kNoError ? renamed : music);
@@ -446,14 +424,10 @@ void FilesTest::secondWindowsBatchIsNotUndoneByTheFirst() {
     TestDrive drive;
     drive.makeFiles({"a_1.mp3"}, "first");
     drive.makeFiles({"b_1.mp3"}, "second");
-    UndoJournal first(drive.drives());
-    UndoJournal second(drive.drives());
-    const auto batch = [&](UndoJournal& journal, const QString& folder) {
-        const FolderListing listed = ListFiles(drive.drives(), folder, FilePattern(u"*"));
-        return journal.runBatch(folder, listed.folder, listed.names, {}).code;
-    };
-    QCOMPARE(batch(first, u"c:\\first"_qs), kNoError);
-    QCOMPARE(batch(second, u"c:\\second"_qs), kNoError);
+    Session first(drive.drives());
+    Session second(drive.drives());
+    QCOMPARE(first.batch({}, u"c:\\first"_qs).code, kNoError);
+    QCOMPARE(second.batch({}, u"c:\\second"_qs).code, kNoError);
     const QByteArray log = drive.log();
     QCOMPARE(first.undo().code, kLogReplaced);
     QCOMPARE(drive.log(), log);
@@ -465,13 +439,13 @@ void FilesTest::secondWindowsBatchIsNotUndoneByTheFirst() {
 void FilesTest::fileReplacedByAFolderIsNotRenamed() {
     TestDrive drive;
     drive.makeFiles({"a_1.mp3", "a_2.mp3"});
-    const QStringList listed = Listed(drive);
+    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
     ::unlink(drive.host("a_2.mp3").constData());
     ::mkdir(drive.host("a_2.mp3").constData(), 0755);
-    const BatchResult batch = RunBatch(drive.drives(), kRoot, listed, {}, UndoLogPath());
+    const BatchResult batch = Session(drive.drives()).batch(listed, listed.names, {}, kRoot);
     QCOMPARE(batch.code, kFileNotFound);
     QCOMPARE(drive.names(), QByteArrayList({"a 1.mp3", "a_2.mp3"}));
-    QCOMPARE(ListFolders(drive.drives(), kRoot).names, QStringList{u"a_2.mp3"_qs});
+    QCOMPARE(ListedFolders(drive.drives(), kRoot).names, QStringList{u"a_2.mp3"_qs});
 }
 
 void FilesTest::logParsing_data() {
@@ -552,14 +526,16 @@ void FilesTest::previewFindsWhereTheBatchStops() {
         options.Text3 = replace.section(u'>', 0, 0);
         options.Text4 = replace.section(u'>', 1);
     }
-    const FolderListing listed = ListFiles(drive.drives(), kRoot, FilePattern(u"*.mp3"));
-    const QList<PreviewedName> preview = PreviewBatch(listed.names, listed.entries, options);
+    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
+    const QList<RenamePlan> preview = PlanBatch(listed.names, listed.entries, options);
     QList<PreviewMark> shown;
-    for (const PreviewedName& previewed : preview)
+    for (const RenamePlan& previewed : preview)
         shown.append(previewed.mark);
     QCOMPARE(shown, marks);
 
-    const BatchResult batch = RunBatch(drive.drives(), kRoot, listed.names, options, UndoLogPath());
+    // The batch carries out the very plans the marks show.
+    LastBatch last(drive.drives());
+    const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, preview)).result;
     const auto stop = std::find_if(marks.begin(), marks.end(), [](PreviewMark mark) {
         return mark != PreviewMark::Changes && mark != PreviewMark::Unchanged;
     });

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultySystemCalls.h"
 #include "TestDrive.h"
+#include "files/FolderContents.h"
+#include "names/FilePattern.h"
+#include "names/NaturalOrder.h"
 #include "platform/ErrnoCodes.h"
 #include "platform/FileOperations.h"
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
 #include "platform/NameCodec.h"
-#include "platform/NaturalOrder.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryFile>
@@ -128,11 +128,12 @@ void PlatformTest::listingIsNaturalAndHidesDotFiles() {
     TestDrive drive;
     drive.makeFiles({"10 b.mp3", "2 a.mp3", "B.mp3", "a.mp3", ".hidden.mp3", "x.ogg"});
     drive.makeFiles({"sub.mp3"}, "sub.mp3");
-    const FolderListing files = ListFiles(drive.drives(), u"c:\\", FilePattern(u"*.mp3"));
+    const FolderListing files = ListedFiles(drive.drives(), u"c:\\");
     QCOMPARE(files.code, kNoError);
-    QCOMPARE(files.names, QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
-    QCOMPARE(ListFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
-    QCOMPARE(ListFiles(drive.drives(), u"c:\\missing", FilePattern(u"*")).code, kPathNotFound);
+    QCOMPARE(MatchingNames(files.names, u"*.mp3"),
+             QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
+    QCOMPARE(ListedFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
+    QCOMPARE(ListedFiles(drive.drives(), u"c:\\missing").code, kPathNotFound);
 }
 
 void PlatformTest::drivePaths_data() {
@@ -175,7 +176,7 @@ void PlatformTest::readiness() {
     QCOMPARE(drives.readiness(u'D'), kDiskNotReady);
     QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
     QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
-    QCOMPARE(RenameInFolder(drives, u"d:\\", u"a", u"b").code, kDiskNotReady);
+    QCOMPARE(FolderOnHost(drives, u"d:\\").rename(u"a", u"b").code, kDiskNotReady);
 }
 
 void PlatformTest::mountsComeAndGoLettersStay() {
@@ -279,14 +280,14 @@ void PlatformTest::renameCodesFromRealFailures() {
     QFETCH(FileErrorCode, code);
     TestDrive drive;
     drive.makeFiles({"a.mp3", "b.mp3"});
-    QCOMPARE(RenameInFolder(drive.drives(), folder, oldName, newName).code, code);
+    QCOMPARE(FolderOnHost(drive.drives(), folder).rename(oldName, newName).code, code);
     QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3"}));
 }
 
 void PlatformTest::renameNeverReplaces() {
     TestDrive drive;
     drive.makeFiles({"a.mp3", "A.mp3"});
-    QCOMPARE(RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", u"A.mp3").code, kFileExists);
+    QCOMPARE(FolderOnHost(drive.drives(), u"c:\\").rename(u"a.mp3", u"A.mp3").code, kFileExists);
     QVERIFY(drive.contentsIntact({"a.mp3", "A.mp3"}));
 }
 

@@ -136,7 +136,7 @@ void RenameTest::everyStepOfEveryLadder() {
     TestDrive drive(system);
     drive.makeFiles({"a.mp3", "b.mp3"});
 
-    const RenameResult result = RenameInFolder(drive.drives(), u"c:\\", u"a.mp3", newName);
+    const RenameResult result = FolderOnHost(drive.drives(), u"c:\\").rename(u"a.mp3", newName);
     QCOMPARE(result.code, code);
     QCOMPARE(result.leftAs, leftAs);
     QCOMPARE(drive.names(), names);
@@ -221,7 +221,7 @@ void RenameTest::stepInFlightElsewhereIsLeftAlone() {
     drive.makeFiles({"a"});
     ::link(drive.host("a").constData(), drive.host("b").constData());
     RenameJournal inFlight(SystemCalls::Real(), drive.drives().journalPath());
-    QCOMPARE(inFlight.begin({drive.host(), "a", "b", {}}), 0);
+    QVERIFY(inFlight.begin({drive.host(), "a", "b", {}}).ok());
     QVERIFY(RecoverPendingRenames(SystemCalls::Real(), drive.drives().journalPath()).isEmpty());
     QCOMPARE(drive.names(), QByteArrayList({"a", "b"}));
     QCOMPARE(ParsePendingRenames(drive.journal()).size(), 1);

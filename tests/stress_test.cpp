@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Session.h"
 #include "TestDrive.h"
-#include "files/BatchRun.h"
-#include "files/Undo.h"
-#include "files/UndoLog.h"
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
 
 #include <QCryptographicHash>
 #include <QTest>
@@ -56,14 +52,13 @@ void StressTest::fullFolderIsRenamedAndRestoredExactly() {
 
     RenameOptions options;
     options.Check4 = Checked;
-    const QStringList listed = ListFiles(drive.drives(), u"c:\\", FilePattern(u"*.mp3")).names;
-    QCOMPARE(listed.size(), kFiles);
-    const BatchResult batch = RunBatch(drive.drives(), u"c:\\", listed, options, UndoLogPath());
+    Session session(drive.drives());
+    const BatchResult batch = session.batch(options, u"c:\\"_qs, {}, u"*.mp3"_qs);
     QCOMPARE(batch.code, kNoError);
     QCOMPARE(batch.renamed, kFiles);
     QVERIFY(Fingerprint(drive) != before);
 
-    const UndoResult undo = UndoBatch(drive.drives(), u"c:\\", UndoLogPath());
+    const UndoResult undo = session.undo();
     QCOMPARE(undo.code, kNoError);
     QCOMPARE(undo.restored, kFiles);
     QCOMPARE(Fingerprint(drive), before);

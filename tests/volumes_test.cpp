@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FuseVolume.h"
+#include "Session.h"
 #include "TestDrive.h"
-#include "files/BatchRun.h"
-#include "files/Undo.h"
 #include "files/UndoLog.h"
-#include "platform/FilePattern.h"
-#include "platform/FolderListing.h"
 #include "platform/RenameRecovery.h"
 
 #include <QProcess>
@@ -40,11 +37,6 @@ RenameOptions ProperCase() {
     return options;
 }
 
-BatchResult Batch(const TestDrive& drive, const RenameOptions& options) {
-    const QStringList names = ListFiles(drive.drives(), kRoot, FilePattern(u"*")).names;
-    return RunBatch(drive.drives(), kRoot, names, options, UndoLogPath());
-}
-
 // lowntfs-3g with ignore_case lists every name in lower case, whatever spelling it was given.
 bool ListsLowerCase(Kind kind) {
     return kind == Kind::NtfsIgnoringCase;
@@ -55,14 +47,16 @@ QByteArrayList Sorted(QByteArrayList names) {
     return names;
 }
 
-// Starts a slowed batch or Undo in a child and kills it after `killAfterMs`, or once the log
-// holds `records` records when that is given.
+// Starts a slowed batch or Undo (of a batch the child makes first) in a child and kills it after
+// `killAfterMs`, or once the log holds `records` records when that is given.
 void KillChildPartWay(const TestDrive& drive, const char* mode, int killAfterMs, int records) {
     QProcess child;
     child.start(QCoreApplication::applicationDirPath() + u"/batch_child"_qs,
                 {QString::fromLatin1(mode), QFile::decodeName(drive.host()),
                  QFile::decodeName(drive.stateFolder()), QString::number(kStepDelayMicroseconds)});
     QVERIFY(child.waitForStarted());
+    if (qstrcmp(mode, "undo") == 0)
+        QVERIFY(child.waitForReadyRead(30000));
     if (records > 0)
         QTRY_VERIFY_WITH_TIMEOUT(
             drive.log().count('\n') >= records || child.state() == QProcess::NotRunning, 20000);
@@ -135,7 +129,8 @@ void VolumesTest::batchAndUndoRestoreTheFolder() {
     // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
     const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
     drive.makeFiles(originals);
-    const BatchResult batch = Batch(drive, ProperCase());
+    Session session(drive.drives());
+    const BatchResult batch = session.batch(ProperCase());
     if (ListsLowerCase(kind)) {
         // A new spelling that cannot be read back is reported, not counted as done.
         QCOMPARE(batch.code, kAccessDenied);
@@ -149,7 +144,7 @@ void VolumesTest::batchAndUndoRestoreTheFolder() {
                  QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
     }
     QVERIFY(drive.contentsIntact(originals));
-    QCOMPARE(UndoBatch(drive.drives(), kRoot, UndoLogPath()).code, kNoError);
+    QCOMPARE(session.undo().code, kNoError);
     QCOMPARE(drive.names(), Sorted(originals));
     QVERIFY(drive.contentsIntact(originals));
 
@@ -161,10 +156,12 @@ void VolumesTest::batchAndUndoRestoreTheFolder() {
     drive.makeFiles({"ab.mp3", "a.mp3"}, "chain");
     const QString folder = u"c:\\chain"_qs;
     QCOMPARE(
-        RunBatch(drive.drives(), folder, {u"ab.mp3"_qs, u"a.mp3"_qs}, chain, UndoLogPath()).code,
+        session
+            .batch(ListedFiles(drive.drives(), folder), {u"ab.mp3"_qs, u"a.mp3"_qs}, chain, folder)
+            .code,
         kNoError);
     QCOMPARE(drive.names("chain"), QByteArrayList({"ab.mp3", "abb.mp3"}));
-    QCOMPARE(UndoBatch(drive.drives(), folder, UndoLogPath()).code, kNoError);
+    QCOMPARE(session.undo().code, kNoError);
     QCOMPARE(drive.names("chain"), QByteArrayList({"a.mp3", "ab.mp3"}));
     QVERIFY(drive.contentsIntact({"a.mp3", "ab.mp3"}, "chain"));
 }
@@ -177,9 +174,10 @@ void VolumesTest::longNameIsRenamedAndUndone() {
     drive.makeFiles({name});
     if (drive.names() != QByteArrayList{name})
         QSKIP("this volume holds no name of 406 bytes");
-    QCOMPARE(Batch(drive, RenameOptions()).code, kNoError);
+    Session session(drive.drives());
+    QCOMPARE(session.batch().code, kNoError);
     QCOMPARE(drive.names(), QByteArrayList{QString(200, u'\xe9').toUtf8() + " x.mp3"});
-    QCOMPARE(UndoBatch(drive.drives(), kRoot, UndoLogPath()).code, kNoError);
+    QCOMPARE(session.undo().code, kNoError);
     QCOMPARE(drive.names(), QByteArrayList{name});
 }
 
@@ -198,7 +196,6 @@ void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {
         drive.makeFiles(originals);
         const bool undo = round % 2 == 1;
         if (undo) {
-            QVERIFY(Batch(drive, ProperCase()).renamed > 0);
             KillChildPartWay(drive, "undo", 10 + random.bounded(40), 0);
         } else {
             KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));

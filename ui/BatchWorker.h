@@ -16,4 +16,14 @@ namespace corvane {
 void RunWithProgress(QWidget* window, const QString& title,
                      const std::function<void(const BatchProgress& progress)>& work);
 
+// The same, for work that holds all it needs by value and returns its outcome by value, for the
+// window's thread to apply: the worker touches nothing of the window's.
+template <typename Work>
+auto RunForOutcome(QWidget* window, const QString& title, const Work& work) {
+    decltype(work(BatchProgress())) outcome;
+    RunWithProgress(window, title,
+                    [&outcome, &work](const BatchProgress& progress) { outcome = work(progress); });
+    return outcome;
+}
+
 } // namespace corvane

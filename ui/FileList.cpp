@@ -57,19 +57,25 @@ QString FileList::currentName() const {
     return currentIndex().isValid() ? currentIndex().data().toString() : QString();
 }
 
-void FileList::setPreviewer(Previewer previewer) {
-    m_previewer = std::move(previewer);
+void FileList::setPlanner(Planner planner) {
+    m_planner = std::move(planner);
     updatePreview();
 }
 
 void FileList::updatePreview() {
-    if (m_previewer)
+    if (m_planner)
         m_previewTimer.start(0);
 }
 
 void FileList::preview() {
     m_previewTimer.stop();
-    m_model->setPreview(m_previewer(m_model->names(), m_listing.entries));
+    m_model->setPlans(m_planner(m_model->names(), m_listing.entries));
+}
+
+QList<RenamePlan> FileList::plans() {
+    if (m_previewTimer.isActive())
+        preview();
+    return m_model->plans();
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {

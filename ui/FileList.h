@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/BatchPreview.h"
+#include "files/FolderContents.h"
+#include "files/RenamePlan.h"
 #include "platform/DriveTable.h"
-#include "platform/FolderListing.h"
 
 #include <QListView>
 #include <QTimer>
@@ -20,8 +20,8 @@ class FileList : public QListView {
     Q_OBJECT
 
 public:
-    using Previewer =
-        std::function<QList<PreviewedName>(const QStringList& names, const QStringList& entries)>;
+    using Planner =
+        std::function<QList<RenamePlan>(const QStringList& names, const QStringList& entries)>;
 
     FileList(const DriveTable& drives, QWidget* parent);
 
@@ -39,9 +39,11 @@ public:
     std::optional<EntryId> listedFolder() const { return m_listing.folder; }
 
     // What the batch would do with the names; asked again after `updatePreview`.
-    void setPreviewer(Previewer previewer);
+    void setPlanner(Planner planner);
     // The options changed: the marks follow once the window is idle.
     void updatePreview();
+    // The plans the marks show, made now if the options changed since: what the batch carries out.
+    QList<RenamePlan> plans();
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -57,7 +59,7 @@ private:
     QString m_pattern = QStringLiteral("*.*");
     FolderListing m_listing;
     FileListModel* m_model;
-    Previewer m_previewer;
+    Planner m_planner;
     QTimer m_previewTimer;
 };
 

@@ -14,14 +14,14 @@ FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) {
 void FileListModel::setNames(QStringList names) {
     beginResetModel();
     m_names = std::move(names);
-    m_preview.clear();
+    m_plans.clear();
     endResetModel();
 }
 
-void FileListModel::setPreview(QList<PreviewedName> preview) {
-    if (preview.size() != m_names.size())
+void FileListModel::setPlans(QList<RenamePlan> plans) {
+    if (plans.size() != m_names.size())
         return;
-    m_preview = std::move(preview);
+    m_plans = std::move(plans);
     if (!m_names.isEmpty())
         Q_EMIT dataChanged(index(0), index(int(m_names.size() - 1)));
 }
@@ -36,9 +36,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const qsizetype row = index.row();
     if (role == Qt::DisplayRole)
         return m_names.at(row);
-    if (m_preview.isEmpty())
+    if (m_plans.isEmpty())
         return {};
-    const PreviewedName& previewed = m_preview.at(row);
+    const RenamePlan& previewed = m_plans.at(row);
     switch (role) {
     case Qt::ToolTipRole:
         return PreviewTip(previewed);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/BatchPreview.h"
+#include "files/RenamePlan.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
@@ -24,15 +24,16 @@ public:
     const QStringList& names() const { return m_names; }
     // New names, the preview cleared until it is set again.
     void setNames(QStringList names);
-    // One entry a name, in the names' order.
-    void setPreview(QList<PreviewedName> preview);
+    // One plan a name, in the names' order.
+    void setPlans(QList<RenamePlan> plans);
+    const QList<RenamePlan>& plans() const { return m_plans; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     QStringList m_names;
-    QList<PreviewedName> m_preview;
+    QList<RenamePlan> m_plans;
     std::array<QIcon, 5> m_marks; // by PreviewMark
 };
 

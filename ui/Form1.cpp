@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Form1.h"
 
-#include "files/BatchPreview.h"
 #include "files/ClipboardText.h"
 #include "files/FileErrorReport.h"
 #include "files/HandRename.h"
-#include "files/RenameRepair.h"
-#include "files/UndoJournal.h"
-#include "platform/MountWatcher.h"
+#include "files/MountWatcher.h"
+#include "files/RenamePlan.h"
 #include "ui/BatchWorker.h"
 #include "ui/Centring.h"
 #include "ui/Dialogs.h"
@@ -52,7 +50,7 @@ int CheckValue(const QCheckBox* box) {
 } // namespace
 
 Form1::Form1(DriveTable& drives, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs), m_journal(drives) {
+    : QMainWindow(parent), m_drives(drives), m_dialogs(dialogs), m_lastBatch(drives) {
     setWindowTitle(QStringLiteral("Corvane"));
     setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
     createControls();
@@ -90,30 +88,24 @@ void Form1::connectHandlers() {
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
         connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
-    File1->setPreviewer([this](const QStringList& names, const QStringList& entries) {
-        return PreviewBatch(names, entries, currentOptions());
+    File1->setPlanner([this](const QStringList& names, const QStringList& entries) {
+        return PlanBatch(names, entries, currentOptions());
     });
-    if (!m_drives.mountsFile().isEmpty()) {
-        const auto* mounts = new MountWatcher(m_drives.mountsFile(), this);
-        connect(mounts, &MountWatcher::mountsChanged, this, &Form1::Mounts_Change);
-    }
+    const auto* mounts = new MountWatcher(m_drives, this);
+    connect(mounts, &MountWatcher::mountsChanged, this, &Form1::Mounts_Change);
     connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, this, &Form1::Folder_Change);
 }
 
 void Form1::Form_Load() {
     // A rename that a kill or a pulled stick cut short is finished or taken back before any
     // folder is listed.
-    const QString unfinished = RepairUnfinishedRenames(m_drives);
+    const QString unfinished = m_lastBatch.start();
     Drive1->setDrive(u'c');
     Dir1->setPath(QStringLiteral("c:\\"));
-    stevec = 0;
     Command3->setEnabled(false);
     File1->setPattern(Text1->text());
     CentreOnScreen(this);
-    m_journal.createLog();
-    // One that could not be repaired is never passed over.
-    if (!unfinished.isEmpty())
-        m_dialogs.showMessage(this, QStringLiteral("Error"), unfinished);
+    ShowUnfinished(unfinished);
 }
 
 RenameOptions Form1::currentOptions() const {
@@ -134,49 +126,52 @@ RenameOptions Form1::currentOptions() const {
     return options;
 }
 
+template <typename Work> auto Form1::runInBackground(const QString& title, const Work& work) {
+    const WaitCursor wait;
+    m_busy = true;
+    auto outcome = RunForOutcome(this, title, work);
+    m_busy = false;
+    return outcome;
+}
+
 void Form1::Command1_Click() {
     // A folder that could not be listed is no empty folder: the last batch stays undoable.
     if (const FileErrorCode unlisted = File1->listingCode(); unlisted != kNoError) {
         ShowFileError(unlisted);
         return;
     }
-    stevec = -1;
-    const QString folder = Dir1->path();
-    const std::optional<EntryId> listed = File1->listedFolder();
-    const QStringList names = File1->names();
-    const RenameOptions options = currentOptions();
-    BatchResult result;
-    runInBackground(QStringLiteral("Renaming"), [&](const BatchProgress& progress) {
-        result = m_journal.runBatch(folder, listed, names, options, progress);
-    });
+    const BatchJob job = m_lastBatch.batch(Dir1->path(), File1->listedFolder(), File1->plans());
+    const BatchOutcome outcome =
+        runInBackground(QStringLiteral("Renaming"), [job](const BatchProgress& progress) {
+            return RunBatchJob(job, progress);
+        });
+    m_lastBatch.finish(outcome);
     // A stopped or cancelled batch can be undone too: the log holds exactly the renames it made.
-    Command3->setEnabled(m_journal.canUndo());
-    ShowFileError(result.code, result.stranded);
+    Command3->setEnabled(m_lastBatch.canUndo());
+    ShowUnfinished(outcome.unfinished);
+    ShowFileError(outcome.result.code, outcome.result.stranded);
     catchUp();
 }
 
 void Form1::Command3_Click() {
-    if (stevec == -1) {
-        UndoResult result;
-        runInBackground(QStringLiteral("Undo"),
-                        [&](const BatchProgress& progress) { result = m_journal.undo(progress); });
-        ShowFileError(result.code, result.stranded);
+    if (m_lastBatch.stevec() == -1) {
+        if (const std::optional<UndoJob> job = m_lastBatch.undo()) {
+            const UndoOutcome outcome =
+                runInBackground(QStringLiteral("Undo"), [job](const BatchProgress& progress) {
+                    return RunUndoJob(*job, progress);
+                });
+            m_lastBatch.finish(outcome);
+            ShowUnfinished(outcome.unfinished);
+            ShowFileError(outcome.result.code, outcome.result.stranded);
+        }
     }
     // An Undo refused for a folder or log not the batch's own, or cancelled, can be tried again.
-    Command3->setEnabled(m_journal.canUndo());
+    Command3->setEnabled(m_lastBatch.canUndo());
     catchUp();
 }
 
-void Form1::runInBackground(const QString& title,
-                            const std::function<void(const BatchProgress&)>& work) {
-    const WaitCursor wait;
-    m_busy = true;
-    RunWithProgress(this, title, work);
-    m_busy = false;
-}
-
 void Form1::Command2_Click() {
-    m_journal.deleteLog();
+    m_lastBatch.deleteLog();
     close();
 }
 
@@ -188,8 +183,9 @@ void Form1::File1_DblClick() {
     if (const QString present = File1->currentName(); !present.isEmpty()) {
         const QString answer =
             m_dialogs.askText(this, QStringLiteral("Rename"), QStringLiteral("New name?"), present);
-        const RenameResult renamed = RenameByHand(m_drives, Dir1->path(), present, answer);
-        ShowFileError(renamed.code, {present, renamed.leftAs});
+        const HandRenameResult renamed = RenameByHand(m_drives, Dir1->path(), present, answer);
+        ShowUnfinished(renamed.unfinished);
+        ShowFileError(renamed.code, renamed.stranded);
     }
     File1->refresh();
 }
@@ -232,12 +228,9 @@ void Form1::Mounts_Change() {
     if (!m_drives.readMounts())
         return;
     Drive1->showDrives(m_drives);
-    // A drive that went away while shown is one no longer ready.
-    const QChar shown = Dir1->path().at(0);
-    if (const FileErrorCode code = m_drives.readiness(shown); code != kNoError) {
-        ShowFileError(code);
+    // A drive the user ejected while it was shown: back to "c:\", which is no failure to report.
+    if (m_drives.readiness(Dir1->path().at(0)) != kNoError)
         Drive1->setDrive(u'c');
-    }
 }
 
 void Form1::Folder_Change() {
@@ -269,6 +262,11 @@ void Form1::menAbout_Click() {
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void Form1::ShowUnfinished(const QString& unfinished) {
+    if (!unfinished.isEmpty())
+        m_dialogs.showMessage(this, QStringLiteral("Error"), unfinished);
 }
 
 void Form1::ShowFileError(FileErrorCode code, const StrandedFile& stranded) {

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/BatchProgress.h"
+#include "files/LastBatch.h"
 #include "files/StrandedFile.h"
-#include "files/UndoJournal.h"
 #include "names/RenameOptions.h"
 #include "platform/DriveTable.h"
 #include "platform/FileErrorCode.h"
@@ -11,7 +10,6 @@
 #include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QPointer>
-#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -63,12 +61,13 @@ private:
     void connectHandlers();
     void Form_Load();
     void ShowFileError(FileErrorCode code, const StrandedFile& stranded = {});
+    // Renames an earlier kill left that could not be repaired are never passed over.
+    void ShowUnfinished(const QString& unfinished);
     RenameOptions currentOptions() const;
     // Watches the shown folder for entries made, removed or renamed from outside.
     void watchFolder();
     // Runs a batch or an Undo on a worker thread; the lists and the drive table wait meanwhile.
-    void runInBackground(const QString& title,
-                         const std::function<void(const BatchProgress&)>& work);
+    template <typename Work> auto runInBackground(const QString& title, const Work& work);
     // Once a batch or an Undo has ended: the lists follow what it did, and the drive list the
     // mounts changed meanwhile.
     void catchUp();
@@ -79,10 +78,7 @@ private:
     // A batch or an Undo runs: the lists wait, and the drive table stays as it is.
     bool m_busy = false;
     bool m_mountsChanged = false;
-
-    // Undo flag: -1 once a batch has begun.
-    qint16 stevec = 0;
-    UndoJournal m_journal;
+    LastBatch m_lastBatch;
 
     DriveList* Drive1 = nullptr;
     FolderList* Dir1 = nullptr;

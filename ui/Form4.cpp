@@ -40,7 +40,7 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
     picture->setGeometry(TwipsRect(360, 1080, 2295, 1455));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(QStringLiteral(":/about.gif")));
-    auto* version = new QLabel(QStringLiteral("v. 1.10"), this);
+    auto* version = new QLabel(QStringLiteral("v. " CORVANE_VERSION), this);
     version->setObjectName(QStringLiteral("Label2"));
     version->setGeometry(TwipsRect(3000, 1080, 855, 255));
 

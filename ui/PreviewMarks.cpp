@@ -52,7 +52,7 @@ QIcon PreviewMarkIcon(PreviewMark mark) {
     return QIcon(pixmap);
 }
 
-QString PreviewTip(const PreviewedName& previewed) {
+QString PreviewTip(const RenamePlan& previewed) {
     switch (previewed.mark) {
     case PreviewMark::Taken:
         return previewed.newName + u"\nThe batch would stop here: this name is taken."_qs;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/BatchPreview.h"
+#include "files/RenamePlan.h"
 
 #include <QIcon>
 #include <QString>
@@ -13,6 +13,6 @@ namespace corvane {
 QIcon PreviewMarkIcon(PreviewMark mark);
 
 // The tooltip: the new name, with why the batch would stop there.
-QString PreviewTip(const PreviewedName& previewed);
+QString PreviewTip(const RenamePlan& previewed);
 
 } // namespace corvane

@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     Q_INIT_RESOURCE(corvane);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setFont(corvane::InterfaceFont());
 
     corvane::DriveTable drives = corvane::DriveTable::FromSystem();

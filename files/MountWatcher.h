@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
+#include "platform/DriveTable.h"
+
 #include <QObject>
 
 class QSocketNotifier;
@@ -14,7 +15,8 @@ class MountWatcher : public QObject {
     Q_OBJECT
 
 public:
-    MountWatcher(const QByteArray& mountsFile, QObject* parent);
+    // Watches the mount table the drives follow; tells nothing when they follow none.
+    MountWatcher(const DriveTable& drives, QObject* parent);
     ~MountWatcher() override;
     MountWatcher(const MountWatcher&) = delete;
     MountWatcher& operator=(const MountWatcher&) = delete;
@@ -23,6 +25,7 @@ Q_SIGNALS:
     void mountsChanged();
 
 private:
+    const SystemCalls& m_system;
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
 };

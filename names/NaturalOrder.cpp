@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/NaturalOrder.h"
+#include "names/NaturalOrder.h"
 
 namespace corvane {
 namespace {

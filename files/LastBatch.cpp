@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/LastBatch.h"
+
+#include "files/RenameRepair.h"
+#include "platform/FileOperations.h"
+#include "platform/LogFile.h"
+
+namespace corvane {
+
+BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
+    BatchOutcome outcome;
+    outcome.unfinished = RepairUnfinishedRenames(job.drives);
+    outcome.folderPath = job.folder;
+    const FolderOnHost folder(job.drives, job.folder);
+    if (folder.id() && job.listed && folder.id() != job.listed) {
+        outcome.result.code = kFolderReplaced;
+        return outcome;
+    }
+    LogFile log(job.drives);
+    if (const FileErrorCode opened = log.open(UndoLogPath(), LogFile::Mode::WriteFromEmpty);
+        opened != kNoError) {
+        outcome.result.code = opened;
+        return outcome;
+    }
+    outcome.result = RunPlans(folder, job.plans, log, progress);
+    outcome.folder = folder.id();
+    outcome.log = ReadUndoLog(job.drives);
+    return outcome;
+}
+
+UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
+    UndoOutcome outcome;
+    outcome.unfinished = RepairUnfinishedRenames(job.drives);
+    UndoResult& result = outcome.result;
+    // A folder that cannot be proven the batch's own, moved, replaced or on a volume mounted
+    // anew that does not keep its identity, is refused.
+    const FolderOnHost folder(job.drives, job.folder);
+    UndoLogParser parser;
+    const UndoLogOnDisk log =
+        folder.id() == job.folderId ? ReadUndoLog(job.drives, &parser) : UndoLogOnDisk{};
+    if (folder.id() != job.folderId)
+        result.code = kFolderReplaced;
+    else if (log.code != kNoError)
+        result.code = log.code;
+    else if (log != job.log)
+        result.code = kLogReplaced;
+    result.refused = result.code != kNoError;
+    if (!result.refused)
+        result = UndoFromLog(folder, parser.finish(), progress);
+    return outcome;
+}
+
+QString LastBatch::start() const {
+    const QString unfinished = RepairUnfinishedRenames(m_drives);
+    LogFile log(m_drives);
+    log.open(UndoLogPath(), LogFile::Mode::Append);
+    return unfinished;
+}
+
+BatchJob LastBatch::batch(const QString& folder, std::optional<EntryId> listed,
+                          QList<RenamePlan> plans) {
+    m_stevec = -1;
+    return {m_drives, folder, listed, std::move(plans)};
+}
+
+void LastBatch::finish(const BatchOutcome& outcome) {
+    if (!outcome.result.logRewritten)
+        return;
+    // The previous batch's log is gone: only this one can be undone now, if it renamed anything.
+    const BatchResult& result = outcome.result;
+    m_canUndo =
+        outcome.folder && ((result.code == kNoError && !result.cancelled) || result.renamed > 0);
+    m_folderPath = outcome.folderPath;
+    m_folder = outcome.folder.value_or(EntryId());
+    m_log = outcome.log;
+}
+
+std::optional<UndoJob> LastBatch::undo() const {
+    if (!m_canUndo)
+        return std::nullopt;
+    return UndoJob{m_drives, m_folderPath, m_folder, m_log};
+}
+
+void LastBatch::finish(const UndoOutcome& outcome) {
+    // An Undo refused for a folder or log not the batch's own can be tried again.
+    if (!outcome.result.refused)
+        m_canUndo = outcome.result.cancelled;
+}
+
+void LastBatch::deleteLog() const {
+    // The window closes whatever happens here: a log left behind is emptied by the next batch.
+    DeleteFile(m_drives, UndoLogPath());
+}
+
+} // namespace corvane
