@@ -15,7 +15,8 @@ constexpr int kToolTimeoutMs = 30000;
 
 } // namespace
 
-FuseVolume::FuseVolume(Kind kind) : m_mountPoint(m_dir.filePath(QStringLiteral("volume"))) {
+FuseVolume::FuseVolume(Kind kind)
+    : m_kind(kind), m_mountPoint(m_dir.filePath(QStringLiteral("volume"))) {
     QDir().mkpath(m_mountPoint);
     if (kind == Kind::LocalDisk)
         return;
@@ -72,29 +73,50 @@ void FuseVolume::mount(Kind kind) {
     file.close();
     switch (kind) {
     case Kind::Fat:
-        run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("32"), image}) &&
-            run(QStringLiteral("fusefat"),
-                {QStringLiteral("-o"), QStringLiteral("rw+"), image, m_mountPoint});
+        run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("32"), image});
         break;
     case Kind::ExFat:
         // exfat-fuse mounts block devices only.
         if (run(QStringLiteral("mkfs.exfat"), {image}) &&
-            run(QStringLiteral("losetup"),
-                {QStringLiteral("-f"), QStringLiteral("--show"), image})) {
+            run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image}))
             m_loopDevice = m_lastOutput;
-            run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, m_mountPoint});
-        }
         break;
     case Kind::Ntfs:
     case Kind::NtfsIgnoringCase:
-        if (run(QStringLiteral("mkntfs"),
-                {QStringLiteral("-F"), QStringLiteral("-f"), QStringLiteral("-q"), image}))
-            kind == Kind::Ntfs
-                ? run(QStringLiteral("ntfs-3g"), {image, m_mountPoint})
-                : run(QStringLiteral("lowntfs-3g"),
-                      {QStringLiteral("-o"), QStringLiteral("ignore_case"), image, m_mountPoint});
+        run(QStringLiteral("mkntfs"),
+            {QStringLiteral("-F"), QStringLiteral("-f"), QStringLiteral("-q"), image});
         break;
     case Kind::LocalDisk:
         break;
     }
+    if (m_unavailable.isEmpty())
+        attach(kind, image);
+}
+
+void FuseVolume::attach(Kind kind, const QString& image) {
+    switch (kind) {
+    case Kind::Fat:
+        run(QStringLiteral("fusefat"),
+            {QStringLiteral("-o"), QStringLiteral("rw+"), image, m_mountPoint});
+        break;
+    case Kind::ExFat:
+        run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, m_mountPoint});
+        break;
+    case Kind::Ntfs:
+        run(QStringLiteral("ntfs-3g"), {image, m_mountPoint});
+        break;
+    case Kind::NtfsIgnoringCase:
+        run(QStringLiteral("lowntfs-3g"),
+            {QStringLiteral("-o"), QStringLiteral("ignore_case"), image, m_mountPoint});
+        break;
+    case Kind::LocalDisk:
+        break;
+    }
+}
+
+bool FuseVolume::replug() {
+    if (!m_mounted || !run(QStringLiteral("umount"), {m_mountPoint}))
+        return false;
+    attach(m_kind, m_dir.filePath(QStringLiteral("volume.img")));
+    return m_unavailable.isEmpty();
 }

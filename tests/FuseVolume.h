@@ -20,11 +20,15 @@ public:
     const QString& unavailable() const { return m_unavailable; }
     // An empty folder on the volume.
     QByteArray folder() const;
+    // Unmounts the volume and mounts it again, as a stick pulled out and plugged in.
+    bool replug();
 
 private:
     bool run(const QString& program, const QStringList& arguments);
     void mount(Kind kind);
+    void attach(Kind kind, const QString& image);
 
+    Kind m_kind;
     QTemporaryDir m_dir;
     QString m_mountPoint;
     QString m_loopDevice;

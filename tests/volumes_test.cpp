@@ -119,6 +119,8 @@ private Q_SLOTS:
     void batchAndUndoRestoreTheFolder();
     void longNameIsRenamedAndUndone_data() { AddVolumeRows(); }
     void longNameIsRenamedAndUndone();
+    void undoAfterReplugRenamesOnlyInAProvenFolder_data() { AddVolumeRows(); }
+    void undoAfterReplugRenamesOnlyInAProvenFolder();
     void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
     void killedBatchAndUndoLeaveEveryFileOnce();
 };
@@ -179,6 +181,29 @@ void VolumesTest::longNameIsRenamedAndUndone() {
     QCOMPARE(drive.names(), QByteArrayList{QString(200, u'\xe9').toUtf8() + " x.mp3"});
     QCOMPARE(session.undo().code, kNoError);
     QCOMPARE(drive.names(), QByteArrayList{name});
+}
+
+// A stick pulled out after a batch and plugged in again: Undo renames there where the volume
+// shows the very folder again (device and inode), and elsewhere refuses and renames nothing.
+void VolumesTest::undoAfterReplugRenamesOnlyInAProvenFolder() {
+    MOUNT_OR_SKIP(volume);
+    if (kind == Kind::LocalDisk)
+        QSKIP("a folder of the local disk is not plugged in again");
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    drive.makeFiles({"a_1.mp3"}, "album");
+    Session session(drive.drives());
+    QCOMPARE(session.batch({}, u"c:\\album"_qs).code, kNoError);
+    const auto identity = [&] {
+        struct stat info {};
+        ::stat(drive.host("album").constData(), &info);
+        return std::pair(info.st_dev, info.st_ino);
+    };
+    const auto before = identity();
+    QVERIFY(volume.replug());
+    const bool kept = identity() == before;
+    qInfo("the folder's device and inode %s across the re-plug", kept ? "stay" : "change");
+    QCOMPARE(session.undo().code, kept ? kNoError : kFolderReplaced);
+    QCOMPARE(drive.names("album"), QByteArrayList{kept ? "a_1.mp3" : "a 1.mp3"});
 }
 
 void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {
