@@ -52,6 +52,7 @@ UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
 
 QString LastBatch::start() const {
     const QString unfinished = RepairUnfinishedRenames(m_drives);
+    // A log that cannot be made is no failure yet: the first batch meets it and says why.
     LogFile log(m_drives);
     log.open(UndoLogPath(), LogFile::Mode::Append);
     return unfinished;

@@ -47,6 +47,7 @@ OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int 
 } // namespace
 
 LogFile::~LogFile() {
+    // A batch closes its log itself and reports how; here only a slot left open is let go.
     close();
 }
 
