@@ -90,7 +90,7 @@ UndoLogContents ParseUndoLog(QByteArrayView bytes) {
 }
 
 UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser* parser) {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     const FileRead read =
         ReadInPieces(drives, UndoLogPath(), kLargestUndoLog, [&](QByteArrayView piece) {
             hash.addData(piece);
