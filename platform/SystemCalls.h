@@ -21,7 +21,6 @@ struct SysResult {
     static SysResult Failed(int error) { return {error, 0}; }
     bool ok() const { return error == 0; }
     int fd() const { return int(value); }
-    friend bool operator==(const SysResult&, const SysResult&) = default;
 };
 
 // An entry of a folder as the file layer sees it: its name and whether it is a plain file or a
