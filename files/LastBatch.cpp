@@ -24,29 +24,42 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
     }
     outcome.result = RunPlans(folder, job.plans, log, progress);
     outcome.folder = folder.id();
-    outcome.log = ReadUndoLog(job.drives);
+    // The log holds exactly the records of the files renamed, in order: its digest needs no
+    // reading back.
+    QCryptographicHash digest(kUndoLogDigest);
+    for (qsizetype i = 0; i < outcome.result.renamed; ++i)
+        digest.addData(job.plans.at(i).record);
+    outcome.log = {kNoError, log.id(), digest.result()};
     return outcome;
 }
+
+namespace {
+
+// Why Undo may not rename in `folder` from the log on disk, read into `parser`; 0 when the two
+// are the batch's own. A folder that cannot be proven the batch's own (moved, replaced, or on a
+// volume mounted anew that does not keep its identity) is refused.
+FileErrorCode Refusal(const UndoJob& job, const FolderOnHost& folder, UndoLogParser& parser) {
+    if (folder.id() != job.folderId)
+        return kFolderReplaced;
+    const UndoLogOnDisk log = ReadUndoLog(job.drives, parser);
+    if (log.code != kNoError)
+        return log.code;
+    return log == job.log ? kNoError : kLogReplaced;
+}
+
+} // namespace
 
 UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
     UndoOutcome outcome;
     outcome.unfinished = RepairUnfinishedRenames(job.drives);
-    UndoResult& result = outcome.result;
-    // A folder that cannot be proven the batch's own, moved, replaced or on a volume mounted
-    // anew that does not keep its identity, is refused.
     const FolderOnHost folder(job.drives, job.folder);
     UndoLogParser parser;
-    const UndoLogOnDisk log =
-        folder.id() == job.folderId ? ReadUndoLog(job.drives, &parser) : UndoLogOnDisk{};
-    if (folder.id() != job.folderId)
-        result.code = kFolderReplaced;
-    else if (log.code != kNoError)
-        result.code = log.code;
-    else if (log != job.log)
-        result.code = kLogReplaced;
-    result.refused = result.code != kNoError;
-    if (!result.refused)
-        result = UndoFromLog(folder, parser.finish(), progress);
+    if (const FileErrorCode refusal = Refusal(job, folder, parser); refusal != kNoError) {
+        outcome.result.code = refusal;
+        outcome.result.refused = true;
+        return outcome;
+    }
+    outcome.result = UndoFromLog(folder, parser.finish(), progress);
     return outcome;
 }
 

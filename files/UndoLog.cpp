@@ -4,8 +4,6 @@
 #include "platform/LogFile.h"
 #include "platform/NameCodec.h"
 
-#include <QCryptographicHash>
-
 namespace corvane {
 namespace {
 
@@ -89,13 +87,12 @@ UndoLogContents ParseUndoLog(QByteArrayView bytes) {
     return parser.finish();
 }
 
-UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser* parser) {
-    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser& parser) {
+    QCryptographicHash hash(kUndoLogDigest);
     const FileRead read =
         ReadInPieces(drives, UndoLogPath(), kLargestUndoLog, [&](QByteArrayView piece) {
             hash.addData(piece);
-            if (parser)
-                parser->feed(piece);
+            parser.feed(piece);
         });
     return {read.code, read.id, hash.result()};
 }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCryptographicHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -53,8 +54,11 @@ struct UndoLogOnDisk {
     bool operator==(const UndoLogOnDisk&) const = default;
 };
 
-// Reads the log piece by piece, into `parser` when one is given.
-UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser* parser = nullptr);
+// How a log's bytes are digested.
+inline constexpr QCryptographicHash::Algorithm kUndoLogDigest = QCryptographicHash::Blake2b_256;
+
+// Reads the log piece by piece into `parser`.
+UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser& parser);
 
 // Reads the log as it comes, so that a long one is never held whole: only its records are.
 class UndoLogParser {

@@ -65,6 +65,7 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
         return opened.code;
     m_fd = opened.fd;
     m_size = opened.size;
+    m_id = opened.id;
     if (mode == Mode::WriteFromEmpty) {
         if (const SysResult emptied = m_drives.system().truncate(m_fd, 0); !emptied.ok()) {
             close();

@@ -33,11 +33,15 @@ public:
 
     FileErrorCode close();
 
+    // Which file the slot was opened on.
+    EntryId id() const { return m_id; }
+
 private:
     const DriveTable& m_drives;
     int m_fd = -1;
     QByteArray m_folder;
     off_t m_size = 0;
+    EntryId m_id;
 };
 
 struct FileRead {
