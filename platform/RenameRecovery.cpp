@@ -25,8 +25,35 @@ bool IsEmptyFile(const Found& found) {
     return S_ISREG(found.info.st_mode) && found.info.st_size == 0;
 }
 
-bool IsSameFile(const Found& a, const Found& b) {
-    return a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
+// The bytes of a file, or nothing when it cannot be read whole.
+std::optional<QByteArray> Contents(const SystemCalls& system, const QByteArray& path,
+                                   qsizetype size) {
+    const SysResult opened = system.open(AT_FDCWD, path, O_RDONLY | O_NOFOLLOW);
+    if (!opened.ok())
+        return std::nullopt;
+    QByteArray bytes;
+    const SysResult read =
+        ReadPieces(system, opened.fd(), size, [&](QByteArrayView piece) { bytes += piece; });
+    // Only read: a failed close loses nothing.
+    system.close(opened.fd());
+    return read.ok() ? std::optional(bytes) : std::nullopt;
+}
+
+// Two names of one file. A volume with stable inodes says so by device and inode; one that
+// numbers each name apart (sshfs) shows the same size, times and bytes under both.
+bool IsSameFile(const SystemCalls& system, const QByteArray& folder, const Found& a,
+                const Found& b) {
+    if (a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino)
+        return true;
+    const bool alike = S_ISREG(a.info.st_mode) && S_ISREG(b.info.st_mode) &&
+                       a.info.st_size == b.info.st_size &&
+                       a.info.st_mtim.tv_sec == b.info.st_mtim.tv_sec &&
+                       a.info.st_mtim.tv_nsec == b.info.st_mtim.tv_nsec;
+    if (!alike)
+        return false;
+    const std::optional<QByteArray> first =
+        Contents(system, InFolder(folder, a.name), a.info.st_size);
+    return first && first == Contents(system, InFolder(folder, b.name), b.info.st_size);
 }
 
 // The listed entry that stands for `name`: spelled exactly, else, on a volume that ignores case
@@ -96,7 +123,7 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
     // Any other name is a link of the kept one, left by a step between link and unlink.
     const Found kept = found.first();
     for (qsizetype i = 1; i < found.size(); ++i) {
-        const bool duplicate = IsSameFile(kept, found.at(i)) || !anyFull;
+        const bool duplicate = !anyFull || IsSameFile(system, rename.folder, kept, found.at(i));
         if (!duplicate || !Remove(system, rename, found.at(i)))
             return false;
     }

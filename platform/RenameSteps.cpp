@@ -8,9 +8,11 @@
 namespace corvane {
 namespace {
 
-// A volume without links (FAT, exFAT) says so with one of these.
+// A volume without links says so with one of these: FAT and exFAT with EPERM, a network client
+// such as an rclone mount with EIO. The file is untouched either way.
 bool RefusesLinks(const SysResult& linked) {
     switch (linked.error) {
+    case EIO:
     case EPERM:
     case EOPNOTSUPP:
     case ENOSYS:

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTest>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -62,8 +63,12 @@ void RenameTest::everyStepOfEveryLadder_data() {
                                     << QByteArrayList{"b.mp3", "c.mp3"} << QString();
     QTest::newRow("links: taken") << QList{noFlag} << u"b.mp3"_qs << kFileExists << untouched
                                   << QString();
-    QTest::newRow("links: link fails") << QList{noFlag, {Call::Link, 1, EIO}} << u"c.mp3"_qs
-                                       << kDeviceIoError << untouched << QString();
+    QTest::newRow("links: link fails") << QList{noFlag, {Call::Link, 1, ENOSPC}} << u"c.mp3"_qs
+                                       << kDiskFull << untouched << QString();
+    // An rclone mount answers a link with EIO: no links there, the reservation follows.
+    QTest::newRow("links: EIO, so no links")
+        << QList{noFlag, {Call::Link, 1, EIO}} << u"c.mp3"_qs << kNoError
+        << QByteArrayList{"b.mp3", "c.mp3"} << QString();
     QTest::newRow("links: unlink fails, link taken back")
         << QList{noFlag, {Call::Unlink, 1, EIO}} << u"c.mp3"_qs << kDeviceIoError << untouched
         << QString();
@@ -153,7 +158,9 @@ void RenameTest::everyStepOfEveryLadder() {
 }
 
 void RenameTest::recoveryLeavesOneName_data() {
-    // What the folder holds: "name=contents", or "name>other" for a link of another name.
+    // What the folder holds: "name=contents", "name>other" for a link of another name, or
+    // "name~other" for a name a volume numbers apart from `other` (sshfs): the same size, times
+    // and bytes; "name%other" the same size and times, other bytes.
     QTest::addColumn<QByteArrayList>("found");
     QTest::addColumn<QByteArrayList>("after"); // "name=contents"; unchanged when unrepaired
     QTest::addColumn<bool>("repaired");
@@ -162,6 +169,10 @@ void RenameTest::recoveryLeavesOneName_data() {
     QTest::newRow("finished") << QByteArrayList{"b=A"} << QByteArrayList{"b=A"} << true;
     QTest::newRow("between link and unlink")
         << QByteArrayList{"a=A", "b>a"} << QByteArrayList{"a=A"} << true;
+    QTest::newRow("between link and unlink, each name numbered apart")
+        << QByteArrayList{"a=A", "b~a"} << QByteArrayList{"a=A"} << true;
+    QTest::newRow("numbered apart, other bytes")
+        << QByteArrayList{"a=A", "b%a"} << QByteArrayList{"a=A", "b=a"} << false;
     QTest::newRow("reserved, not yet renamed over")
         << QByteArrayList{"a=A", "b="} << QByteArrayList{"a=A"} << true;
     QTest::newRow("an empty file reserved")
@@ -184,14 +195,22 @@ void RenameTest::recoveryLeavesOneName() {
     QFETCH(bool, repaired);
     TestDrive drive;
     for (const QByteArray& entry : found) {
-        const qsizetype link = entry.indexOf('>');
-        const QByteArray name = entry.first(link >= 0 ? link : entry.indexOf('='));
-        if (link >= 0)
-            QCOMPARE(::link(drive.host(entry.sliced(link + 1)).constData(),
-                            drive.host(name).constData()),
-                     0);
-        else
-            WriteFile(drive.host(name), entry.sliced(name.size() + 1));
+        const qsizetype mark = std::find_if(entry.begin(), entry.end(),
+                                            [](char c) { return strchr("=>~%", c) != nullptr; }) -
+                               entry.begin();
+        const QByteArray name = entry.first(mark);
+        const QByteArray other = entry.sliced(mark + 1);
+        if (entry.at(mark) == '>') {
+            QCOMPARE(::link(drive.host(other).constData(), drive.host(name).constData()), 0);
+        } else if (entry.at(mark) == '=') {
+            WriteFile(drive.host(name), other);
+        } else {
+            WriteFile(drive.host(name), entry.at(mark) == '~' ? drive.contents(other) : other);
+            struct stat info {};
+            QCOMPARE(::stat(drive.host(other).constData(), &info), 0);
+            const timespec times[2]{info.st_atim, info.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, drive.host(name).constData(), times, 0), 0);
+        }
     }
     const PendingRename rename{drive.host(), "a", "b", kAside};
     drive.writeJournal({rename});
