@@ -25,20 +25,6 @@ bool IsEmptyFile(const Found& found) {
     return S_ISREG(found.info.st_mode) && found.info.st_size == 0;
 }
 
-// The bytes of a file, or nothing when it cannot be read whole.
-std::optional<QByteArray> Contents(const SystemCalls& system, const QByteArray& path,
-                                   qsizetype size) {
-    const SysResult opened = system.open(AT_FDCWD, path, O_RDONLY | O_NOFOLLOW);
-    if (!opened.ok())
-        return std::nullopt;
-    QByteArray bytes;
-    const SysResult read =
-        ReadPieces(system, opened.fd(), size, [&](QByteArrayView piece) { bytes += piece; });
-    // Only read: a failed close loses nothing.
-    system.close(opened.fd());
-    return read.ok() ? std::optional(bytes) : std::nullopt;
-}
-
 // Two names of one file. A volume with stable inodes says so by device and inode; one that
 // numbers each name apart (sshfs) shows the same size, times and bytes under both.
 bool IsSameFile(const SystemCalls& system, const QByteArray& folder, const Found& a,
@@ -52,8 +38,8 @@ bool IsSameFile(const SystemCalls& system, const QByteArray& folder, const Found
     if (!alike)
         return false;
     const std::optional<QByteArray> first =
-        Contents(system, InFolder(folder, a.name), a.info.st_size);
-    return first && first == Contents(system, InFolder(folder, b.name), b.info.st_size);
+        ReadWhole(system, InFolder(folder, a.name), a.info.st_size);
+    return first && first == ReadWhole(system, InFolder(folder, b.name), b.info.st_size);
 }
 
 // The listed entry that stands for `name`: spelled exactly, else, on a volume that ignores case

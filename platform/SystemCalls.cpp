@@ -145,6 +145,19 @@ SysResult ReadPieces(const SystemCalls& system, int fd, qsizetype limit,
     }
 }
 
+std::optional<QByteArray> ReadWhole(const SystemCalls& system, const QByteArray& path,
+                                    qsizetype limit) {
+    const SysResult opened = system.open(AT_FDCWD, path, O_RDONLY);
+    if (!opened.ok())
+        return std::nullopt;
+    QByteArray bytes;
+    const SysResult read =
+        ReadPieces(system, opened.fd(), limit, [&](QByteArrayView piece) { bytes += piece; });
+    // Only read: a failed close loses nothing.
+    system.close(opened.fd());
+    return read.ok() ? std::optional(bytes) : std::nullopt;
+}
+
 const SystemCalls& SystemCalls::Real() {
     static const SystemCalls real;
     return real;

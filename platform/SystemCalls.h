@@ -7,6 +7,7 @@
 #include <QtGlobal>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -74,5 +75,10 @@ SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, of
 // that would pass it, once more than `limit` bytes have come.
 SysResult ReadPieces(const SystemCalls& system, int fd, qsizetype limit,
                      const std::function<void(QByteArrayView)>& take);
+
+// The whole of a small file, such as a table of the kernel's; nothing when it cannot be read or
+// is larger than `limit`.
+std::optional<QByteArray> ReadWhole(const SystemCalls& system, const QByteArray& path,
+                                    qsizetype limit);
 
 } // namespace corvane

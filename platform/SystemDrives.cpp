@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DriveTable.h"
+#include "platform/MountTable.h"
+#include "platform/NameCodec.h"
 
 #include <QByteArrayList>
 #include <algorithm>
@@ -9,56 +11,11 @@
 namespace corvane {
 namespace {
 
-struct Mount {
-    QByteArray device;
-    QByteArray point;
-};
-
-// The mount table writes a space in a mount point as "\040".
-QByteArray Unescaped(const QByteArray& field) {
-    QByteArray text;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const QByteArray digits = field.mid(i + 1, 3);
-        bool octal = field.at(i) == '\\' && digits.size() == 3;
-        const int value = octal ? digits.toInt(&octal, 8) : 0;
-        if (octal) {
-            text += char(value);
-            i += 3;
-        } else {
-            text += field.at(i);
-        }
-    }
-    return text;
-}
-
-// A table of the kernel's, read whole; empty when it cannot be read, as on a machine without it.
-QByteArray ReadTable(const SystemCalls& system, const QByteArray& path) {
-    constexpr qsizetype kLargestTable = 16 << 20;
-    QByteArray bytes;
-    const SysResult opened = system.open(AT_FDCWD, path, O_RDONLY);
-    if (!opened.ok())
-        return bytes;
-    const SysResult read = ReadPieces(system, opened.fd(), kLargestTable,
-                                      [&](QByteArrayView piece) { bytes += piece; });
-    // Only read: a failed close loses nothing.
-    system.close(opened.fd());
-    return read.ok() ? bytes : QByteArray();
-}
-
-QList<Mount> Mounts(const SystemCalls& system, const QByteArray& mountsFile) {
-    QList<Mount> mounts;
-    for (const QByteArray& line : ReadTable(system, mountsFile).split('\n')) {
-        const QByteArrayList fields = line.split(' ');
-        if (fields.size() >= 2)
-            mounts.append({Unescaped(fields.at(0)), Unescaped(fields.at(1))});
-    }
-    return mounts;
-}
-
 // Optical drives the kernel knows, as device paths ("/dev/sr0").
 QByteArrayList OpticalDrives(const SystemCalls& system) {
     QByteArrayList devices;
-    for (const QByteArray& line : ReadTable(system, "/proc/sys/dev/cdrom/info").split('\n')) {
+    const QByteArray info = ReadWhole(system, "/proc/sys/dev/cdrom/info", 1 << 20).value_or("");
+    for (const QByteArray& line : info.split('\n')) {
         if (line.startsWith("drive name:")) {
             for (const QByteArray& name : line.sliced(11).simplified().split(' '))
                 devices.append("/dev/" + name);
@@ -67,10 +24,105 @@ QByteArrayList OpticalDrives(const SystemCalls& system) {
     return devices;
 }
 
-// The volumes of the mount table, letters not yet given: mounted ones in mount-point order, then
-// optical drives without a medium.
-QList<Drive> Volumes(const SystemCalls& system, const MountSources& sources) {
-    const QList<Mount> mounts = Mounts(system, sources.mountsFile);
+// FUSE mounts of the desktop's own plumbing, never music.
+bool IsSystemMount(const Mount& mount) {
+    static const QByteArrayList types{"fuse.portal", "fusectl", "fuse.lxcfs", "fuse.snapfuse",
+                                      "fuse.xdg-document-portal"};
+    static const QByteArrayList places{
+        "/proc/", "/sys/", "/dev/", "/snap/", "/var/lib/flatpak/", "/var/lib/snapd/"};
+    const QByteArray point = mount.point + '/';
+    const bool runInternal = point.startsWith("/run/") && !point.startsWith("/run/media/") &&
+                             !point.startsWith("/run/user/");
+    return types.contains(mount.type) || runInternal ||
+           std::any_of(places.begin(), places.end(),
+                       [&](const QByteArray& place) { return point.startsWith(place); });
+}
+
+// The last part of a remote path, "" for its root.
+QString LastPart(const QByteArray& path) {
+    const QList<QByteArray> parts = path.split('/');
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        if (!part->isEmpty())
+            return DecodeName(*part);
+    }
+    return {};
+}
+
+// What the drive list shows of a network mount: the share's or folder's name and the machine it
+// lives on ("music on nas"), from what was mounted: "user@host:/music" (sshfs, NFS),
+// "remote:music" (rclone), "//host/music" (CIFS), "http://host/music" (WebDAV).
+QString NetworkPlace(const Mount& mount) {
+    QByteArray source = mount.device;
+    if (const qsizetype scheme = source.indexOf("://"); scheme > 0)
+        source = source.sliced(scheme + 1);
+    QByteArray host;
+    QByteArray path = source;
+    if (source.startsWith("//")) {
+        const qsizetype slash = source.indexOf('/', 2);
+        host = source.mid(2, slash < 0 ? -1 : slash - 2);
+        path = slash < 0 ? QByteArray() : source.sliced(slash);
+    } else if (const qsizetype colon = source.indexOf(':'); colon > 0 && !source.startsWith('/')) {
+        host = source.first(colon);
+        path = source.sliced(colon + 1);
+    }
+    host = host.sliced(host.lastIndexOf('@') + 1);
+    const QString name = LastPart(path);
+    if (host.isEmpty())
+        return name.isEmpty() ? DecodeName(mount.point) : name;
+    return name.isEmpty() ? DecodeName(host) : name + u" on "_qs + DecodeName(host);
+}
+
+// The shares GNOME mounted, each a folder of gvfs's one mount named
+// "smb-share:server=nas,share=music" or "sftp:host=nas,user=u".
+QList<Drive> GvfsShares(const SystemCalls& system, const Mount& mount) {
+    QList<FolderEntry> entries;
+    QList<Drive> shares;
+    // A gvfs that cannot be read has no shares to show yet.
+    if (!system.readFolder(AT_FDCWD, mount.point, entries).ok())
+        return shares;
+    for (const FolderEntry& entry : entries) {
+        QByteArray host;
+        QByteArray share;
+        for (const QByteArray& pair : entry.name.sliced(entry.name.indexOf(':') + 1).split(',')) {
+            const qsizetype equals = pair.indexOf('=');
+            const QByteArray key = pair.first(std::max<qsizetype>(equals, 0));
+            const QByteArray value = pair.sliced(equals + 1);
+            if (key == "server" || key == "host")
+                host = value;
+            else if (key == "share" || key == "prefix")
+                share = value;
+        }
+        shares.append({QChar(), mount.point + '/' + entry.name,
+                       NetworkPlace({"//" + host + '/' + share, {}, {}}), true});
+    }
+    return shares;
+}
+
+// The network and FUSE mounts, by their type, wherever they are mounted; `taken` are the host
+// folders that are drives already, or the program's own.
+QList<Drive> NetworkVolumes(const SystemCalls& system, const QList<Mount>& mounts,
+                            const QByteArrayList& taken) {
+    QList<Drive> volumes;
+    for (const Mount& mount : mounts) {
+        if (!IsNetworkOrFuse(mount.type) || IsSystemMount(mount) ||
+            std::any_of(taken.begin(), taken.end(), [&](const QByteArray& folder) {
+                return mount.point == folder || folder.startsWith(QByteArray(mount.point + '/'));
+            }))
+            continue;
+        if (mount.type == "fuse.gvfsd-fuse")
+            volumes += GvfsShares(system, mount);
+        else
+            volumes.append({QChar(), mount.point, NetworkPlace(mount), true});
+    }
+    std::sort(volumes.begin(), volumes.end(),
+              [](const Drive& a, const Drive& b) { return a.root < b.root; });
+    return volumes;
+}
+
+// The volumes of the mount table, letters not yet given: removable ones in mount-point order,
+// optical drives without a medium, then network and FUSE mounts.
+QList<Drive> Volumes(const SystemCalls& system, const MountSources& sources, QByteArrayList taken) {
+    const QList<Mount> mounts = ReadMountTable(system, sources.mountsFile);
     QByteArrayList points;
     for (const Mount& mount : mounts) {
         if (std::any_of(sources.roots.begin(), sources.roots.end(),
@@ -90,6 +142,11 @@ QList<Drive> Volumes(const SystemCalls& system, const MountSources& sources) {
         });
         if (!mounted)
             volumes.append({QChar(), QByteArray(), QString::fromLocal8Bit(device), true});
+    }
+    taken += points;
+    for (const Drive& volume : NetworkVolumes(system, mounts, taken)) {
+        if (!points.contains(volume.root))
+            volumes.append(volume);
     }
     return volumes;
 }
@@ -132,7 +189,10 @@ bool DriveTable::readMounts() {
     QList<Drive> next;
     std::copy_if(m_drives.begin(), m_drives.end(), std::back_inserter(next),
                  [](const Drive& drive) { return !drive.volume; });
-    QList<Drive> volumes = Volumes(*m_system, m_sources);
+    QByteArrayList fixed{m_stateFolder};
+    for (const Drive& drive : next)
+        fixed.append(drive.root);
+    QList<Drive> volumes = Volumes(*m_system, m_sources, fixed);
     // A volume still there keeps its letter; a new one takes the first letter free after c:.
     for (Drive& volume : volumes) {
         for (const Drive& known : m_drives) {

@@ -8,6 +8,7 @@
 #include "platform/FileOperations.h"
 #include "platform/NameCodec.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <QTest>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void drivePaths();
     void readiness();
     void mountsComeAndGoLettersStay();
+    void networkMountsAreDrives();
     void errnoCodes_data();
     void errnoCodes();
     void renameCodesFromRealFailures_data();
@@ -207,6 +209,61 @@ void PlatformTest::mountsComeAndGoLettersStay() {
     QCOMPARE(letters(), u"c home, d /media/u/CD, f /media/u/A PLAYER, z /"_qs);
     QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
     QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
+}
+
+// Network and FUSE mounts become drives after the removable ones, by their type wherever they
+// are mounted, each named for its share or folder and its machine; the desktop's own mounts and
+// the folders that are drives already stay out.
+void PlatformTest::networkMountsAreDrives() {
+    QTemporaryDir gvfs;
+    for (const char* share : {"smb-share:server=127.0.0.1,share=music", "sftp:host=nas,user=u"})
+        QVERIFY(QDir(gvfs.path()).mkdir(QString::fromLatin1(share)));
+    const QByteArray gvfsPoint = QFile::encodeName(gvfs.path());
+    QTemporaryFile mounts;
+    QVERIFY(mounts.open());
+    const auto mounted = [&](const QByteArray& lines) {
+        QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
+    };
+    const QByteArray system = "proc /proc proc rw 0 0\n"
+                              "portal /run/user/1000/doc fuse.portal rw 0 0\n"
+                              "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                              "fusectl /sys/fs/fuse/connections fusectl rw 0 0\n"
+                              "squashfuse /snap/core/1 fuse.snapfuse ro 0 0\n"
+                              "nas:/home /home nfs4 rw 0 0\n"
+                              "/dev/sdb1 /media/u/STICK vfat rw 0 0\n";
+    const QByteArray network = "u@127.0.0.1:/srv/music /home/u/nas fuse.sshfs rw 0 0\n"
+                               "cloud:albums /home/u/cloud fuse.rclone rw 0 0\n"
+                               "nas:/export/music /net/music nfs rw 0 0\n"
+                               "//127.0.0.1/share /mnt2/share cifs rw 0 0\n"
+                               "kio-fuse /run/user/1000/kio-fuse-x fuse.kio-fuse rw 0 0\n"
+                               "http://dav.example/remote/mp3 /home/u/dav davfs rw 0 0\n";
+    mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" + network);
+    DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/home/u/state");
+    table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {}});
+    const auto letters = [&] {
+        QStringList shown;
+        for (const Drive& drive : table.drives())
+            shown.append(drive.letter + u' ' + drive.place);
+        return shown;
+    };
+    // In mount-point order: the ones in the home folder, elsewhere, then gvfs's shares.
+    QCOMPARE(letters(),
+             QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
+                          u"f mp3 on dav.example"_qs, u"g music on 127.0.0.1"_qs,
+                          u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
+                          u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
+    QCOMPARE(table.hostPath(u"l:\\a.mp3"),
+             gvfsPoint + "/smb-share:server=127.0.0.1,share=music/a.mp3");
+    // The sshfs mount goes, the rest keep their letters; one mounted later takes the free one.
+    mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" +
+            network.sliced(network.indexOf('\n') + 1) +
+            "nas:/music /home/u/more fuse.sshfs rw 0 0\n");
+    QVERIFY(table.readMounts());
+    QCOMPARE(letters(),
+             QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
+                          u"f mp3 on dav.example"_qs, u"g music on nas"_qs,
+                          u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
+                          u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
 }
 
 void PlatformTest::errnoCodes_data() {

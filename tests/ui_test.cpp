@@ -346,18 +346,22 @@ void UiTest::drivesFollowTheMounts() {
     home.drives().followMounts({"/proc/self/mounts", {root + '/'}, {}});
     Window window({}, &home.drives());
     auto* drives = window.get<QComboBox>("Drive1");
-    QCOMPARE(drives->count(), 1);
+    // Other volumes of this machine may be drives too, network and FUSE mounts among them.
+    const int others = drives->count();
     if (::mount("corvane-test", stick.constData(), "tmpfs", 0, nullptr) != 0)
         QSKIP(qPrintable(u"a tmpfs cannot be mounted here: "_qs +
                          QString::fromLocal8Bit(std::strerror(errno))));
     auto unmount = qScopeGuard([&] { ::umount2(stick.constData(), MNT_DETACH); });
     for (const char* name : {"a_1.mp3", "a_2.mp3"})
         QVERIFY(QFile(QFile::decodeName(stick + '/' + name)).open(QIODevice::WriteOnly));
-    const QString entry = u"d: [%1]"_qs.arg(QFile::decodeName(stick));
-    QTRY_COMPARE(drives->findText(entry), 1);
+    const QString entry = u": [%1]"_qs.arg(QFile::decodeName(stick));
+    QTRY_COMPARE(drives->count(), others + 1);
+    const int stickIndex = drives->findText(entry, Qt::MatchEndsWith);
+    QVERIFY(stickIndex > 0);
     QCOMPARE(drives->currentIndex(), 0);
-    drives->setCurrentIndex(1);
-    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"d:\\"_qs);
+    drives->setCurrentIndex(stickIndex);
+    const QString stickRoot = drives->currentText().first(2) + u"\\"_qs;
+    QCOMPARE(window.get<FolderList>("Dir1")->path(), stickRoot);
     window.click("Command1");
     QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a 2.mp3"_qs}));
     if (undo) {
@@ -367,7 +371,7 @@ void UiTest::drivesFollowTheMounts() {
 
     QCOMPARE(::umount2(stick.constData(), 0), 0);
     unmount.dismiss();
-    QTRY_COMPARE(drives->findText(entry), -1);
+    QTRY_COMPARE(drives->findText(entry, Qt::MatchEndsWith), -1);
     QCOMPARE(window.dialogs.messages, QStringList());
     QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
     QCOMPARE(drives->currentText(), u"c: [home]"_qs);
