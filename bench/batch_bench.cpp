@@ -108,7 +108,7 @@ bool Measure(QTextStream& out, const QString& volume, const QByteArray& home, in
         LastBatch last(drives);
         auto start = Clock::now();
         const BatchOutcome batched =
-            RunBatchJob(last.batch(folder, std::nullopt, PlanBatch(names, names, options)));
+            RunBatchJob(last.batch(folder, std::nullopt, PlanBatch(names, names, {}, options)));
         batch = std::min(batch, SecondsSince(start));
         last.finish(batched);
         const BatchResult& batchResult = batched.result;

@@ -65,8 +65,8 @@ int main(int argc, char* argv[]) {
         << " files; to one track number " << Median(narrow) << " ms)\n";
 
     RenameOptions options;
-    list.setPlanner([&](const QStringList& names, const QStringList& entries) {
-        return PlanBatch(names, entries, options);
+    list.setPlanner([&](const QStringList& names, const FolderListing& listing) {
+        return PlanBatch(names, listing.entries, listing.rules, options);
     });
     const double marks = Milliseconds([] { QCoreApplication::processEvents(); });
     out << "preview marks for " << list.names().size() << " files: " << marks << " ms\n";

@@ -36,6 +36,7 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
             listing.names.append(listing.entries.last());
     }
     std::sort(listing.names.begin(), listing.names.end(), NaturalLess);
+    listing.rules = RulesOfVolume(drives.system(), *host, listing.entries);
     return listing;
 }
 

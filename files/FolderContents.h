@@ -4,6 +4,7 @@
 #include "platform/DriveTable.h"
 #include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
+#include "platform/VolumeRules.h"
 
 #include <QStringList>
 #include <QStringView>
@@ -16,6 +17,7 @@ struct FolderListing {
     QStringList names;             // in file list order; hidden entries (a leading dot) left out
     QStringList entries;           // every entry's name, hidden ones and other kinds too
     std::optional<EntryId> folder; // which folder was listed
+    VolumeRules rules;             // what its volume allows in a name
 };
 
 // What the window lists of a folder: all its plain files, in file list order, to be narrowed by

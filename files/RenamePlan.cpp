@@ -13,7 +13,7 @@ namespace corvane {
 namespace {
 
 // The new name, its bytes and its record, or why the batch may not give it.
-void Plan(RenamePlan& plan, const RenameOptions& options) {
+void Plan(RenamePlan& plan, const VolumeRules& rules, const RenameOptions& options) {
     try {
         plan.newName = BuildNewName(plan.name, options);
     } catch (const NameOverflow&) {
@@ -34,31 +34,45 @@ void Plan(RenamePlan& plan, const RenameOptions& options) {
     plan.oldBytes = *oldBytes;
     plan.newBytes = *newBytes;
     plan.record = *record;
+    // A name the file has already is the volume's own.
+    if (plan.newName != plan.name)
+        plan.why = rules.refusal(plan.newName, plan.newBytes);
+    if (!plan.why.isEmpty()) {
+        plan.mark = PreviewMark::Refused;
+        plan.refusal = kBadFileName;
+    }
 }
 
 } // namespace
 
 QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries,
-                            const RenameOptions& options) {
-    QSet<QString> present(entries.begin(), entries.end());
+                            const VolumeRules& rules, const RenameOptions& options) {
+    // Names as the volume tells them apart: on one that ignores case, "A.mp3" takes "a.mp3".
+    QSet<QString> present;
+    present.reserve(entries.size());
+    for (const QString& entry : entries)
+        present.insert(rules.key(entry));
     QSet<QString> given; // the names this batch leaves its files under so far
     QList<RenamePlan> plans;
     plans.reserve(names.size());
     for (const QString& name : names) {
         RenamePlan& plan = plans.emplaceBack();
         plan.name = name;
-        Plan(plan, options);
+        Plan(plan, rules, options);
         if (plan.mark == PreviewMark::Refused)
             continue;
+        const QString oldKey = rules.key(name);
+        const QString newKey = rules.key(plan.newName);
         if (plan.newName == name) {
-            given.insert(name);
-        } else if (present.contains(plan.newName)) {
-            plan.mark = given.contains(plan.newName) ? PreviewMark::Collides : PreviewMark::Taken;
+            given.insert(oldKey);
+        } else if (newKey != oldKey && present.contains(newKey)) {
+            plan.mark = given.contains(newKey) ? PreviewMark::Collides : PreviewMark::Taken;
         } else {
+            // A change of letter case alone keeps the file's own name on such a volume.
             plan.mark = PreviewMark::Changes;
-            present.remove(name);
-            present.insert(plan.newName);
-            given.insert(plan.newName);
+            present.remove(oldKey);
+            present.insert(newKey);
+            given.insert(newKey);
         }
     }
     return plans;

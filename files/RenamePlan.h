@@ -3,6 +3,7 @@
 
 #include "names/RenameOptions.h"
 #include "platform/FileErrorCode.h"
+#include "platform/VolumeRules.h"
 
 #include <QByteArray>
 #include <QList>
@@ -29,12 +30,13 @@ struct RenamePlan {
     QByteArray record; // its line in the undo log
     PreviewMark mark = PreviewMark::Unchanged;
     FileErrorCode refusal = kNoError; // why the batch stops on it untouched, when it is Refused
+    QString why;                      // the volume's reason, when it refuses the new name
 };
 
 // The batch planned on the folder's entry names, in list order, touching nothing: where each
 // listed file goes, and the files the batch would stop on. The plan goes on past a stop, so
 // that every stop shows at once.
 QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries,
-                            const RenameOptions& options);
+                            const VolumeRules& rules, const RenameOptions& options);
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 // The one place where the program meets the host's system calls.
@@ -113,6 +114,13 @@ SysResult SystemCalls::readFolder(int at, const QByteArray& folder,
 
 SysResult SystemCalls::makeFolder(const QByteArray& path) const {
     return Answer(::mkdir(path.constData(), 0700));
+}
+
+SysResult SystemCalls::nameLimit(const QByteArray& path, qint64& limit) const {
+    struct statfs info {};
+    const SysResult answered = Answer(::statfs(path.constData(), &info));
+    limit = info.f_namelen;
+    return answered;
 }
 
 SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size) {

@@ -62,6 +62,8 @@ public:
     virtual SysResult readFolder(int dir, const QByteArray& folder,
                                  QList<FolderEntry>& entries) const;
     virtual SysResult makeFolder(const QByteArray& path) const;
+    // The longest name the volume holding `path` takes, in its own units.
+    virtual SysResult nameLimit(const QByteArray& path, qint64& limit) const;
 
     // The real calls; stateless, shared by every drive table that is not under test.
     static const SystemCalls& Real();

@@ -12,8 +12,8 @@ BatchResult Session::batch(const RenameOptions& options, const QString& folder,
 BatchResult Session::batch(const FolderListing& listing, const QStringList& names,
                            const RenameOptions& options, const QString& folder,
                            const BatchProgress& progress) {
-    const BatchJob job =
-        m_last.batch(folder, listing.folder, PlanBatch(names, listing.entries, options));
+    const BatchJob job = m_last.batch(folder, listing.folder,
+                                      PlanBatch(names, listing.entries, listing.rules, options));
     const BatchOutcome outcome = RunBatchJob(job, progress);
     m_last.finish(outcome);
     return outcome.result;

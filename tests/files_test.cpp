@@ -527,7 +527,8 @@ void FilesTest::previewFindsWhereTheBatchStops() {
         options.Text4 = replace.section(u'>', 1);
     }
     const FolderListing listed = ListedFiles(drive.drives(), kRoot);
-    const QList<RenamePlan> preview = PlanBatch(listed.names, listed.entries, options);
+    const QList<RenamePlan> preview =
+        PlanBatch(listed.names, listed.entries, listed.rules, options);
     QList<PreviewMark> shown;
     for (const RenamePlan& previewed : preview)
         shown.append(previewed.mark);

@@ -21,13 +21,17 @@ namespace {
 const QString kRoot = QStringLiteral("c:\\");
 constexpr int kStepDelayMicroseconds = 1500;
 
+const QList<std::pair<const char*, Kind>> kVolumes{
+    {"local disk", Kind::LocalDisk},
+    {"FAT through fusefat", Kind::Fat},
+    {"exFAT through exfat-fuse", Kind::ExFat},
+    {"NTFS through ntfs-3g", Kind::Ntfs},
+    {"NTFS ignoring case through lowntfs-3g", Kind::NtfsIgnoringCase}};
+
 void AddVolumeRows() {
     QTest::addColumn<Kind>("kind");
-    QTest::newRow("local disk") << Kind::LocalDisk;
-    QTest::newRow("FAT through fusefat") << Kind::Fat;
-    QTest::newRow("exFAT through exfat-fuse") << Kind::ExFat;
-    QTest::newRow("NTFS through ntfs-3g") << Kind::Ntfs;
-    QTest::newRow("NTFS ignoring case through lowntfs-3g") << Kind::NtfsIgnoringCase;
+    for (const auto& [name, kind] : kVolumes)
+        QTest::newRow(name) << kind;
 }
 
 RenameOptions ProperCase() {
@@ -121,6 +125,8 @@ private Q_SLOTS:
     void longNameIsRenamedAndUndone();
     void undoAfterReplugRenamesOnlyInAProvenFolder_data() { AddVolumeRows(); }
     void undoAfterReplugRenamesOnlyInAProvenFolder();
+    void previewStopsWhereTheBatchStops_data();
+    void previewStopsWhereTheBatchStops();
     void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
     void killedBatchAndUndoLeaveEveryFileOnce();
 };
@@ -204,6 +210,51 @@ void VolumesTest::undoAfterReplugRenamesOnlyInAProvenFolder() {
     qInfo("the folder's device and inode %s across the re-plug", kept ? "stay" : "change");
     QCOMPARE(session.undo().code, kept ? kNoError : kFolderReplaced);
     QCOMPARE(drive.names("album"), QByteArrayList{kept ? "a_1.mp3" : "a 1.mp3"});
+}
+
+void VolumesTest::previewStopsWhereTheBatchStops_data() {
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QByteArrayList>("files");
+    QTest::addColumn<QString>("replace"); // Text3 > Text4
+    const QByteArray accented = QString(120, u'\xe9').toUtf8();
+    const QList<std::tuple<const char*, QByteArrayList, QString>> rules{
+        {"a colon", {"a.mp3", "b.mp3", "c.mp3"}, u"b>b:"_qs},
+        {"a trailing dot", {"a.mp3", "b.mp3"}, u"b.mp3>b."_qs},
+        {"a device name", {"a.mp3", "nulx.mp3"}, u"x>"_qs},
+        {"past 255 bytes, within 255 characters",
+         {"a.mp3", accented + "x.mp3"},
+         u"x>"_qs + QString(20, u'y')},
+        {"two names that differ in case", {"a.mp3", "song.mp3", "SONGx.mp3"}, u"x>"_qs}};
+    for (const auto& [volume, kind] : kVolumes) {
+        for (const auto& [rule, files, replace] : rules)
+            QTest::addRow("%s: %s", volume, rule) << kind << files << replace;
+    }
+}
+
+// Whatever the volume's rules, the batch stops exactly on the first file the preview marks with
+// a stop, and for the reason it marks.
+void VolumesTest::previewStopsWhereTheBatchStops() {
+    QFETCH(QByteArrayList, files);
+    QFETCH(QString, replace);
+    MOUNT_OR_SKIP(volume);
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    drive.makeFiles(files);
+    RenameOptions options;
+    options.Check5 = Checked;
+    options.Text3 = replace.section(u'>', 0, 0);
+    options.Text4 = replace.section(u'>', 1);
+    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
+    const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, options);
+    const auto stop = std::find_if(plans.begin(), plans.end(), [](const RenamePlan& plan) {
+        return plan.mark != PreviewMark::Changes && plan.mark != PreviewMark::Unchanged;
+    });
+    LastBatch last(drive.drives());
+    const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
+    QCOMPARE(batch.renamed, stop - plans.begin());
+    const FileErrorCode expected = stop == plans.end()                  ? kNoError
+                                   : stop->mark == PreviewMark::Refused ? kBadFileName
+                                                                        : kFileExists;
+    QCOMPARE(batch.code, expected);
 }
 
 void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {

@@ -69,7 +69,7 @@ void FileList::updatePreview() {
 
 void FileList::preview() {
     m_previewTimer.stop();
-    m_model->setPlans(m_planner(m_model->names(), m_listing.entries));
+    m_model->setPlans(m_planner(m_model->names(), m_listing));
 }
 
 QList<RenamePlan> FileList::plans() {

@@ -21,7 +21,7 @@ class FileList : public QListView {
 
 public:
     using Planner =
-        std::function<QList<RenamePlan>(const QStringList& names, const QStringList& entries)>;
+        std::function<QList<RenamePlan>(const QStringList& names, const FolderListing& listing)>;
 
     FileList(const DriveTable& drives, QWidget* parent);
 

@@ -88,8 +88,8 @@ void Form1::connectHandlers() {
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
         connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
-    File1->setPlanner([this](const QStringList& names, const QStringList& entries) {
-        return PlanBatch(names, entries, currentOptions());
+    File1->setPlanner([this](const QStringList& names, const FolderListing& listing) {
+        return PlanBatch(names, listing.entries, listing.rules, currentOptions());
     });
     const auto* mounts = new MountWatcher(m_drives, this);
     connect(mounts, &MountWatcher::mountsChanged, this, &Form1::Mounts_Change);

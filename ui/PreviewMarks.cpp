@@ -60,7 +60,9 @@ QString PreviewTip(const RenamePlan& previewed) {
         return previewed.newName +
                u"\nThe batch would stop here: an earlier file gets this name."_qs;
     case PreviewMark::Refused:
-        return previewed.newName + u"\nThe batch would stop here: no file may have this name."_qs;
+        return previewed.newName + u"\nThe batch would stop here: "_qs +
+               (previewed.why.isEmpty() ? u"no file may have this name"_qs : previewed.why) +
+               u"."_qs;
     default:
         return previewed.newName;
     }
