@@ -38,6 +38,9 @@ FileErrorReport CodeReport(FileErrorCode code) {
     case kLogTooLarge:
         return {
             QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};
+    case kVolumeCaches:
+        return {QStringLiteral("This volume keeps its own list of the folder and could replace a "
+                               "file put there from another machine: nothing was renamed!")};
     default:
         return {QStringLiteral("Unexpected error %1!").arg(int(code))};
     }

@@ -16,6 +16,11 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         outcome.result.code = kFolderReplaced;
         return outcome;
     }
+    // A volume that could replace a file is refused before the last batch's log is given up.
+    if (folder.refusal() == kVolumeCaches) {
+        outcome.result.code = kVolumeCaches;
+        return outcome;
+    }
     LogFile log(job.drives);
     if (const FileErrorCode opened = log.open(UndoLogPath(), LogFile::Mode::WriteFromEmpty);
         opened != kNoError) {
@@ -41,6 +46,8 @@ namespace {
 FileErrorCode Refusal(const UndoJob& job, const FolderOnHost& folder, UndoLogParser& parser) {
     if (folder.id() != job.folderId)
         return kFolderReplaced;
+    if (folder.refusal() == kVolumeCaches)
+        return kVolumeCaches;
     const UndoLogOnDisk log = ReadUndoLog(job.drives, parser);
     if (log.code != kNoError)
         return log.code;

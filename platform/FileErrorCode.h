@@ -24,5 +24,6 @@ inline constexpr FileErrorCode kLogNotAFile{1001};    // the undo log is a link,
 inline constexpr FileErrorCode kLogTooLarge{1002};    // larger than any batch writes
 inline constexpr FileErrorCode kFolderReplaced{1003}; // not the folder the batch listed or ran in
 inline constexpr FileErrorCode kLogReplaced{1004};    // not the log this window's batch wrote
+inline constexpr FileErrorCode kVolumeCaches{1005};   // the volume could rename over a file
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include "platform/NameCodec.h"
 #include "platform/RenameJournal.h"
 #include "platform/RenameSteps.h"
+#include "platform/VolumeRules.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -123,7 +124,7 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     const DriveTable::Resolved resolved = drives.resolve(folder);
     m_host = resolved.host;
     if (!m_host) {
-        m_unmappable = resolved.code;
+        m_refusal = resolved.code;
         return;
     }
     const SysResult opened = system.open(AT_FDCWD, *m_host, O_PATH | O_DIRECTORY);
@@ -133,12 +134,16 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
         // An O_PATH descriptor reads and writes nothing: its close has nothing to lose.
         if (opened.ok())
             system.close(opened.fd());
-        m_unmappable = CodeForFailure(system, status, *m_host);
+        m_refusal = CodeForFailure(system, status, *m_host);
         m_host.reset();
         return;
     }
     m_fd = opened.fd();
     m_id = EntryId::Of(info);
+    if (CachesListing(system, *m_host)) {
+        m_refusal = kVolumeCaches;
+        m_host.reset();
+    }
 }
 
 FolderOnHost::~FolderOnHost() {
@@ -157,7 +162,7 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
     if (!encodedNew || !IsEntryName(oldName))
         return {kBadFileName};
     if (!m_host)
-        return {m_unmappable};
+        return {m_refusal};
     if (oldName == newName)
         return {};
     if (!MayRenameTo(oldName, newName))

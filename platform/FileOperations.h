@@ -41,6 +41,9 @@ public:
 
     // The folder held; nothing when the drive path led to none.
     std::optional<EntryId> id() const { return m_id; }
+    // Why nothing may be renamed here: the folder could not be opened, or its volume cannot
+    // promise that a rename never replaces a file. 0 when renames may go ahead.
+    FileErrorCode refusal() const { return m_host ? kNoError : m_refusal; }
 
     // Renames `oldName` to `newName` within the folder, on every volume: atomically where the
     // volume allows it, else by a journalled sequence of steps. Never replaces an existing
@@ -60,7 +63,7 @@ private:
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
     int m_fd = -1;
     std::optional<EntryId> m_id;
-    FileErrorCode m_unmappable = kNoError;
+    FileErrorCode m_refusal = kNoError;
     QByteArray m_journal;
 };
 

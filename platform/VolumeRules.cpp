@@ -73,6 +73,13 @@ QString VolumeRules::refusal(QStringView name, const QByteArray& encoded) const 
     return {};
 }
 
+bool CachesListing(const SystemCalls& system, const QByteArray& folder) {
+    static const QByteArrayList types{"fuse.rclone", "davfs", "fuse.davfs"};
+    const std::optional<Mount> mount =
+        MountHolding(ReadMountTable(system, "/proc/self/mounts"), folder);
+    return mount && types.contains(mount->type);
+}
+
 VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
                           const QStringList& entries) {
     VolumeRules rules;

@@ -32,4 +32,9 @@ struct VolumeRules {
 VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
                           const QStringList& entries);
 
+// Whether the volume that holds `folder` keeps its own list of the folder's names and renames
+// over a name it believes free, so that a file another machine put there since would be
+// replaced: an rclone mount and a WebDAV folder through davfs2.
+bool CachesListing(const SystemCalls& system, const QByteArray& folder);
+
 } // namespace corvane
