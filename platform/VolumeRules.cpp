@@ -88,12 +88,12 @@ VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
     const bool kernelWindows = mount && IsWindowsKernelVolume(*mount);
     rules.windowsNames = kernelWindows || (mount && IsWindowsFuseVolume(*mount, folder));
     rules.unwatched = mount && IsNetworkOrFuse(mount->type);
-    // A volume that does not say keeps the 255 bytes of every Linux file system.
-    qint64 limit = 255;
-    if (!system.nameLimit(folder, limit).ok() || limit <= 0)
-        limit = 255;
-    // A FUSE client of Windows' names that already holds a longer name in bytes has shown that
-    // it counts in units.
+    // A volume that does not say keeps the 255 bytes of every Linux file system. A FUSE client
+    // of Windows' names may say more than the server behind it takes (smbnetfs does), so it is
+    // held to 255 bytes unless it already holds a longer name.
+    qint64 limit = kWindowsLimit;
+    if (!rules.windowsNames && (!system.nameLimit(folder, limit).ok() || limit <= 0))
+        limit = kWindowsLimit;
     const bool holdsLonger = std::any_of(entries.begin(), entries.end(), [&](const QString& entry) {
         return entry.toUtf8().size() > limit;
     });

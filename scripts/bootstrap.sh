@@ -30,6 +30,14 @@ packages=(
     exfatprogs
     exfat-fuse
     ntfs-3g
+    # Network volumes for the same tests, served on 127.0.0.1: OpenSSH through sshfs, Samba
+    # through smbnetfs, and an rclone mount.
+    openssh-server
+    openssh-client
+    sshfs
+    samba
+    smbnetfs
+    rclone
 )
 
 missing=()

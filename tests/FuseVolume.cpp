@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -12,6 +15,24 @@ namespace {
 
 constexpr long kFuseMagic = 0x65735546;
 constexpr int kToolTimeoutMs = 30000;
+
+bool IsFuseMount(const QString& folder) {
+    struct statfs info {};
+    return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_type == kFuseMagic;
+}
+
+// A port on 127.0.0.1 that no one listens on now.
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+    ::close(fd);
+    return bound ? ntohs(address.sin_port) : 0;
+}
 
 } // namespace
 
@@ -24,10 +45,7 @@ FuseVolume::FuseVolume(Kind kind)
         m_unavailable = QStringLiteral("mounting through FUSE needs root and /dev/fuse");
     else
         mount(kind);
-    struct statfs info {};
-    if (m_unavailable.isEmpty() &&
-        (::statfs(QFile::encodeName(m_mountPoint).constData(), &info) != 0 ||
-         info.f_type != kFuseMagic))
+    if (m_unavailable.isEmpty() && !IsFuseMount(m_mountPoint))
         m_unavailable = QStringLiteral("the volume did not mount");
     m_mounted = m_unavailable.isEmpty();
 }
@@ -35,15 +53,29 @@ FuseVolume::FuseVolume(Kind kind)
 FuseVolume::~FuseVolume() {
     if (m_mounted)
         run(QStringLiteral("umount"), {m_mountPoint});
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000))
+            m_server.kill();
+        m_server.waitForFinished();
+    }
     if (!m_loopDevice.isEmpty())
         run(QStringLiteral("losetup"), {QStringLiteral("-d"), m_loopDevice});
 }
 
 QByteArray FuseVolume::folder() const {
-    return QFile::encodeName(m_mountPoint);
+    // smbnetfs shows the whole network: machine, then share.
+    return QFile::encodeName(m_kind == Kind::Samba ? m_mountPoint + u"/127.0.0.1/music"_qs
+                                                   : m_mountPoint);
 }
 
-bool FuseVolume::run(const QString& program, const QStringList& arguments) {
+QByteArray FuseVolume::serverFolder() const {
+    const bool served = m_kind == Kind::Sshfs || m_kind == Kind::Samba || m_kind == Kind::Rclone;
+    return served ? QFile::encodeName(path("served")) : folder();
+}
+
+bool FuseVolume::run(const QString& program, const QStringList& arguments,
+                     const QProcessEnvironment& environment) {
     if (QStandardPaths::findExecutable(program).isEmpty() &&
         QStandardPaths::findExecutable(program,
                                        {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
@@ -52,6 +84,7 @@ bool FuseVolume::run(const QString& program, const QStringList& arguments) {
         return false;
     }
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     const bool finished = process.waitForFinished(kToolTimeoutMs);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -64,6 +97,13 @@ bool FuseVolume::run(const QString& program, const QStringList& arguments) {
 }
 
 void FuseVolume::mount(Kind kind) {
+    if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::Rclone) {
+        QDir().mkpath(path("served"));
+        startServer(kind);
+        if (m_unavailable.isEmpty())
+            attach(kind, {});
+        return;
+    }
     const QString image = m_dir.filePath(QStringLiteral("volume.img"));
     QFile file(image);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) {
@@ -86,7 +126,7 @@ void FuseVolume::mount(Kind kind) {
         run(QStringLiteral("mkntfs"),
             {QStringLiteral("-F"), QStringLiteral("-f"), QStringLiteral("-q"), image});
         break;
-    case Kind::LocalDisk:
+    default: // served volumes have no image
         break;
     }
     if (m_unavailable.isEmpty())
@@ -109,6 +149,29 @@ void FuseVolume::attach(Kind kind, const QString& image) {
         run(QStringLiteral("lowntfs-3g"),
             {QStringLiteral("-o"), QStringLiteral("ignore_case"), image, m_mountPoint});
         break;
+    case Kind::Sshfs:
+        run(QStringLiteral("sshfs"),
+            {QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-o"),
+             u"IdentityFile=%1,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null"_qs.arg(
+                 path("user-key")),
+             u"root@127.0.0.1:"_qs + path("served"), m_mountPoint});
+        break;
+    case Kind::Samba: {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), path("client"));
+        run(QStringLiteral("smbnetfs"), {m_mountPoint}, environment);
+        // The share shows once smbnetfs has asked the server.
+        for (int tries = 0; tries < 100 && !QFile::exists(QFile::decodeName(folder())); ++tries)
+            ::usleep(100000);
+        break;
+    }
+    case Kind::Rclone:
+        m_server.start(QStringLiteral("rclone"),
+                       {QStringLiteral("mount"), path("served"), m_mountPoint,
+                        QStringLiteral("--vfs-cache-mode"), QStringLiteral("writes")});
+        for (int tries = 0; tries < 100 && !IsFuseMount(m_mountPoint); ++tries)
+            ::usleep(100000);
+        break;
     case Kind::LocalDisk:
         break;
     }
@@ -119,4 +182,59 @@ bool FuseVolume::replug() {
         return false;
     attach(m_kind, m_dir.filePath(QStringLiteral("volume.img")));
     return m_unavailable.isEmpty();
+}
+
+void FuseVolume::startServer(Kind kind) {
+    const auto write = [&](const char* name, const QString& text) {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+            m_unavailable = QStringLiteral("no room for the server's files");
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    };
+    switch (kind) {
+    case Kind::Sshfs: {
+        m_port = FreePort();
+        for (const char* key : {"host-key", "user-key"})
+            run(QStringLiteral("ssh-keygen"),
+                {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
+                 QStringLiteral("-N"), QString(), QStringLiteral("-f"), path(key)});
+        if (!m_unavailable.isEmpty())
+            return;
+        QDir().mkpath(QStringLiteral("/run/sshd"));
+        write("sshd_config", u"ListenAddress 127.0.0.1\nPort %1\nHostKey %2\n"
+                             "AuthorizedKeysFile %3.pub\nPasswordAuthentication no\n"
+                             "PermitRootLogin prohibit-password\nStrictModes no\n"
+                             "Subsystem sftp internal-sftp\nPidFile none\n"_qs.arg(m_port)
+                                 .arg(path("host-key"), path("user-key")));
+        m_server.start(QStringLiteral("/usr/sbin/sshd"),
+                       {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"),
+                        path("sshd_config")});
+        break;
+    }
+    case Kind::Samba:
+        QDir().mkpath(path("client/.smb"));
+        QDir().mkpath(path("samba"));
+        // The client finds the server on port 445 only; a share with no password.
+        write("client/.smb/smb.conf", u"[global]\nclient min protocol = SMB2\n"_qs);
+        write("client/.smb/smbnetfs.conf", u"include /etc/smbnetfs.conf\nauth \"guest\" \"\"\n"_qs);
+        write("smb.conf", u"[global]\ninterfaces = 127.0.0.1\nbind interfaces only = yes\n"
+                          "smb ports = 445\nmap to guest = Bad User\nguest account = root\n"
+                          "server role = standalone server\npid directory = %1\n"
+                          "lock directory = %1\nstate directory = %1\ncache directory = %1\n"
+                          "private dir = %1\nlog file = %1/log\n"
+                          "[music]\npath = %2\nread only = no\nguest ok = yes\n"
+                          "force user = root\n"_qs.arg(path("samba"), path("served")));
+        // smbd ends its whole process group when told to stop: in its own group, not the test's.
+        m_server.start(QStringLiteral("smbd"),
+                       {QStringLiteral("--foreground"), QStringLiteral("-s"), path("smb.conf")});
+        break;
+    default:
+        return;
+    }
+    if (!m_server.waitForStarted())
+        m_unavailable = QStringLiteral("the server did not start: ") + m_server.errorString();
+    // A server that stopped at once, the port taken perhaps, says why on its error output.
+    else if (m_server.waitForFinished(1000))
+        m_unavailable = QStringLiteral("the server stopped: ") +
+                        QString::fromLocal8Bit(m_server.readAllStandardError()).trimmed();
 }

@@ -2,14 +2,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
-// A real volume for one test: an image made in a temporary folder and mounted through FUSE,
-// as a USB stick, a player or an external drive is. Unmounted again when it goes.
+// A real volume for one test: an image made in a temporary folder and mounted through FUSE, as a
+// USB stick, a player or an external drive is; or a share of a server started on 127.0.0.1 for
+// the test, mounted as a desktop mounts a NAS. Unmounted, and its server ended, when it goes.
 class FuseVolume {
 public:
-    enum class Kind { LocalDisk, Fat, ExFat, Ntfs, NtfsIgnoringCase };
+    enum class Kind { LocalDisk, Fat, ExFat, Ntfs, NtfsIgnoringCase, Sshfs, Samba, Rclone };
 
     explicit FuseVolume(Kind kind);
     ~FuseVolume();
@@ -20,13 +22,19 @@ public:
     const QString& unavailable() const { return m_unavailable; }
     // An empty folder on the volume.
     QByteArray folder() const;
+    // The same folder as the server holds it, for another machine to change; the volume's own
+    // folder where no server stands behind it.
+    QByteArray serverFolder() const;
     // Unmounts the volume and mounts it again, as a stick pulled out and plugged in.
     bool replug();
 
 private:
-    bool run(const QString& program, const QStringList& arguments);
+    bool run(const QString& program, const QStringList& arguments,
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
     void mount(Kind kind);
     void attach(Kind kind, const QString& image);
+    void startServer(Kind kind);
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
     Kind m_kind;
     QTemporaryDir m_dir;
@@ -35,4 +43,6 @@ private:
     QString m_lastOutput; // what the last tool printed
     QString m_unavailable;
     bool m_mounted = false;
+    int m_port = 0;
+    QProcess m_server; // sshd or smbd in the foreground, or the rclone client
 };

@@ -26,7 +26,9 @@ const QList<std::pair<const char*, Kind>> kVolumes{
     {"FAT through fusefat", Kind::Fat},
     {"exFAT through exfat-fuse", Kind::ExFat},
     {"NTFS through ntfs-3g", Kind::Ntfs},
-    {"NTFS ignoring case through lowntfs-3g", Kind::NtfsIgnoringCase}};
+    {"NTFS ignoring case through lowntfs-3g", Kind::NtfsIgnoringCase},
+    {"sshfs to OpenSSH on 127.0.0.1", Kind::Sshfs},
+    {"Samba on 127.0.0.1 through smbnetfs", Kind::Samba}};
 
 void AddVolumeRows() {
     QTest::addColumn<Kind>("kind");
@@ -125,6 +127,8 @@ private Q_SLOTS:
     void longNameIsRenamedAndUndone();
     void undoAfterReplugRenamesOnlyInAProvenFolder_data() { AddVolumeRows(); }
     void undoAfterReplugRenamesOnlyInAProvenFolder();
+    void newcomerOnTheServerIsNeverReplaced_data();
+    void newcomerOnTheServerIsNeverReplaced();
     void previewStopsWhereTheBatchStops_data();
     void previewStopsWhereTheBatchStops();
     void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
@@ -210,6 +214,33 @@ void VolumesTest::undoAfterReplugRenamesOnlyInAProvenFolder() {
     qInfo("the folder's device and inode %s across the re-plug", kept ? "stay" : "change");
     QCOMPARE(session.undo().code, kept ? kNoError : kFolderReplaced);
     QCOMPARE(drive.names("album"), QByteArrayList{kept ? "a_1.mp3" : "a 1.mp3"});
+}
+
+void VolumesTest::newcomerOnTheServerIsNeverReplaced_data() {
+    AddVolumeRows();
+    QTest::newRow("rclone mount of a folder") << Kind::Rclone;
+}
+
+// Another machine puts a file on the server, under the name the batch is about to give, after
+// the folder was listed: the batch stops there and the server's file stays as it was; on a
+// volume that could replace it unseen, nothing is renamed at all.
+void VolumesTest::newcomerOnTheServerIsNeverReplaced() {
+    MOUNT_OR_SKIP(volume);
+    TestDrive drive(volume.folder(), SystemCalls::Real());
+    drive.makeFiles({"a_1.mp3", "b_1.mp3"});
+    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
+    const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
+    QFile newcomer(QFile::decodeName(volume.serverFolder() + "/b 1.mp3"));
+    QVERIFY(newcomer.open(QIODevice::WriteOnly) && newcomer.write("server") == 6);
+    newcomer.close();
+
+    LastBatch last(drive.drives());
+    const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
+    const bool caches = kind == Kind::Rclone;
+    QCOMPARE(batch.code, caches ? kVolumeCaches : kFileExists);
+    QCOMPARE(batch.renamed, caches ? 0 : 1);
+    QVERIFY(newcomer.open(QIODevice::ReadOnly));
+    QCOMPARE(newcomer.readAll(), QByteArray("server"));
 }
 
 void VolumesTest::previewStopsWhereTheBatchStops_data() {
