@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultySystemCalls.h"
+#include "FuseVolume.h"
 #include "TestDrive.h"
 #include "files/RenamePlan.h"
 #include "files/UndoLog.h"
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void replaceFieldTicksReplace();
     void patternFiltersAtOnce();
     void listsFollowTheFolder();
+    void networkFolderIsReadAgainWhenTheWindowComesBack();
     void drivesFollowTheMounts_data();
     void drivesFollowTheMounts();
     void cancelledBatchLeavesFilesAndLogInAgreement();
@@ -314,6 +316,35 @@ void UiTest::patternFiltersAtOnce() {
 
 // Files and folders made or removed by another program show without a change of folder; the
 // chosen name stays chosen.
+// The kernel does not tell of a file another machine put in a folder of a Samba share: the lists
+// read it again when the window becomes active, and as a batch starts.
+void UiTest::networkFolderIsReadAgainWhenTheWindowComesBack() {
+    FuseVolume volume(FuseVolume::Kind::Samba);
+    if (!volume.unavailable().isEmpty())
+        QSKIP(qPrintable(volume.unavailable()));
+    TestDrive share(volume.folder(), SystemCalls::Real());
+    share.makeFiles({"a_1.mp3"});
+    Window window({}, &share.drives());
+    QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
+    const auto putOnServer = [&](const char* name) {
+        QVERIFY(QFile(QFile::decodeName(volume.serverFolder() + '/' + name))
+                    .open(QIODevice::WriteOnly));
+    };
+    putOnServer("b_1.mp3");
+    QEvent activated(QEvent::ActivationChange);
+    window.form->activateWindow();
+    QTRY_VERIFY(window.form->isActiveWindow());
+    QApplication::sendEvent(window.form.get(), &activated);
+    QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
+
+    // Put there as the batch is about to start, the newcomer is planned for: the batch stops on
+    // the name it took, and the server's file stays.
+    putOnServer("a 1.mp3");
+    window.click("Command1");
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+    QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
+}
+
 void UiTest::listsFollowTheFolder() {
     Window window({"a.mp3", "c.mp3"});
     auto* files = window.get<FileList>("File1");

@@ -37,6 +37,9 @@ public:
     FileErrorCode listingCode() const { return m_listing.code; }
     // Which folder the names were listed from.
     std::optional<EntryId> listedFolder() const { return m_listing.folder; }
+    // Whether the folder is on a network or FUSE volume, whose changes by others the kernel
+    // does not report.
+    bool unwatched() const { return m_listing.rules.unwatched; }
 
     // What the batch would do with the names; asked again after `updatePreview`.
     void setPlanner(Planner planner);

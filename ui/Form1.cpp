@@ -66,6 +66,13 @@ Form1::~Form1() {
 void Form1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange && Command3 != nullptr)
         setButtonPictures();
+    // Coming back to the window: shares gvfs mounted meanwhile, and what other machines changed
+    // in a network folder, show.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && File1 != nullptr) {
+        Mounts_Change();
+        if (File1->unwatched())
+            Folder_Change();
+    }
     QMainWindow::changeEvent(event);
 }
 
@@ -135,6 +142,7 @@ template <typename Work> auto Form1::runInBackground(const QString& title, const
 }
 
 void Form1::Command1_Click() {
+    readUnwatchedFolder();
     // A folder that could not be listed is no empty folder: the last batch stays undoable.
     if (const FileErrorCode unlisted = File1->listingCode(); unlisted != kNoError) {
         ShowFileError(unlisted);
@@ -154,6 +162,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command3_Click() {
+    readUnwatchedFolder();
     if (m_lastBatch.stevec() == -1) {
         if (const std::optional<UndoJob> job = m_lastBatch.undo()) {
             const UndoOutcome outcome =
@@ -180,6 +189,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::File1_DblClick() {
+    readUnwatchedFolder();
     if (const QString present = File1->currentName(); !present.isEmpty()) {
         const QString answer =
             m_dialogs.askText(this, QStringLiteral("Rename"), QStringLiteral("New name?"), present);
@@ -240,6 +250,11 @@ void Form1::Folder_Change() {
     watchFolder();
     Dir1->refresh();
     File1->refresh();
+}
+
+void Form1::readUnwatchedFolder() {
+    if (File1->unwatched())
+        Folder_Change();
 }
 
 void Form1::catchUp() {

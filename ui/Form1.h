@@ -71,6 +71,9 @@ private:
     // Once a batch or an Undo has ended: the lists follow what it did, and the drive list the
     // mounts changed meanwhile.
     void catchUp();
+    // A network or FUSE folder is read again as an action starts, so that a name another machine
+    // took since is seen before the action reaches it.
+    void readUnwatchedFolder();
 
     DriveTable& m_drives;
     Dialogs& m_dialogs;
