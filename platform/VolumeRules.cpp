@@ -77,7 +77,9 @@ bool CachesListing(const SystemCalls& system, const QByteArray& folder) {
     static const QByteArrayList types{"fuse.rclone", "davfs", "fuse.davfs"};
     const std::optional<Mount> mount =
         MountHolding(ReadMountTable(system, "/proc/self/mounts"), folder);
-    return mount && types.contains(mount->type);
+    // davfs2 may show as plain "fuse"; what it mounts is a web address all the same.
+    return mount && (types.contains(mount->type) || mount->device.startsWith("http://") ||
+                     mount->device.startsWith("https://"));
 }
 
 VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
