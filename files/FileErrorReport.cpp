@@ -38,6 +38,8 @@ FileErrorReport CodeReport(FileErrorCode code) {
     case kLogTooLarge:
         return {
             QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};
+    case kOwnFiles:
+        return {QStringLiteral("This folder holds Corvane's own files: nothing was renamed!")};
     case kVolumeCaches:
         return {QStringLiteral("This volume keeps its own list of the folder and could replace a "
                                "file put there from another machine: nothing was renamed!")};

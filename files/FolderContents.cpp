@@ -29,10 +29,13 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
         listing.code = CodeForErrno(read.error, kPathNotFound);
         return listing;
     }
+    // The state folder's files are the program's own, none of them music.
+    const bool own =
+        kind == FolderEntry::Kind::File && listing.folder && drives.isStateFolder(*listing.folder);
     listing.entries.reserve(entries.size());
     for (const FolderEntry& entry : entries) {
         listing.entries.append(DecodeName(entry.name));
-        if (!entry.name.startsWith('.') && entry.kind == kind)
+        if (!entry.name.startsWith('.') && entry.kind == kind && !own)
             listing.names.append(listing.entries.last());
     }
     std::sort(listing.names.begin(), listing.names.end(), NaturalLess);

@@ -16,9 +16,9 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         outcome.result.code = kFolderReplaced;
         return outcome;
     }
-    // A volume that could replace a file is refused before the last batch's log is given up.
-    if (folder.refusal() == kVolumeCaches) {
-        outcome.result.code = kVolumeCaches;
+    // A folder where nothing may be renamed is refused before the last batch's log is given up.
+    if (folder.refusal() != kNoError) {
+        outcome.result.code = folder.refusal();
         return outcome;
     }
     LogFile log(job.drives);
@@ -46,8 +46,8 @@ namespace {
 FileErrorCode Refusal(const UndoJob& job, const FolderOnHost& folder, UndoLogParser& parser) {
     if (folder.id() != job.folderId)
         return kFolderReplaced;
-    if (folder.refusal() == kVolumeCaches)
-        return kVolumeCaches;
+    if (folder.refusal() != kNoError)
+        return folder.refusal();
     const UndoLogOnDisk log = ReadUndoLog(job.drives, parser);
     if (log.code != kNoError)
         return log.code;

@@ -52,6 +52,11 @@ std::optional<QByteArray> DriveTable::hostPath(QStringView drivePath) const {
     return host;
 }
 
+bool DriveTable::isStateFolder(const EntryId& folder) const {
+    struct stat info {};
+    return m_system->status(AT_FDCWD, m_stateFolder, info).ok() && EntryId::Of(info) == folder;
+}
+
 DriveTable::Resolved DriveTable::resolve(QStringView drivePath) const {
     Resolved resolved{hostPath(drivePath)};
     if (!resolved.host) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/EntryId.h"
 #include "platform/FileErrorCode.h"
 #include "platform/SystemCalls.h"
 
@@ -54,6 +55,9 @@ public:
     const SystemCalls& system() const { return *m_system; }
     // The journal of renames in flight, beside the undo log in the state folder.
     QByteArray journalPath() const { return m_stateFolder + "/pending-renames"; }
+    // Whether a folder is the program's own state folder, whichever path leads to it: its files
+    // are no music to list or rename.
+    bool isStateFolder(const EntryId& folder) const;
 
     // 0 when the drive can be used, else kDiskNotReady or kDeviceUnavailable.
     FileErrorCode readiness(QChar letter) const;

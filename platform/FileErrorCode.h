@@ -25,5 +25,6 @@ inline constexpr FileErrorCode kLogTooLarge{1002};    // larger than any batch w
 inline constexpr FileErrorCode kFolderReplaced{1003}; // not the folder the batch listed or ran in
 inline constexpr FileErrorCode kLogReplaced{1004};    // not the log this window's batch wrote
 inline constexpr FileErrorCode kVolumeCaches{1005};   // the volume could rename over a file
+inline constexpr FileErrorCode kOwnFiles{1006};       // the program's own state folder
 
 } // namespace corvane

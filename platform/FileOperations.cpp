@@ -10,11 +10,23 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace corvane {
 namespace {
 
 constexpr int kAsideAttempts = 100;
+
+// The free names a case-only rename steps aside through: "Song (2).mp3", "Song (3).mp3"…, in
+// sight, so that a file a newcomer leaves stranded there is found in the list. Only where such a
+// name would be too long, a hidden one.
+QByteArray AsideName(const QByteArray& to, int attempt, bool hidden) {
+    if (hidden)
+        return ".corvane-rename-" + QByteArray::number(attempt);
+    const qsizetype dot = to.lastIndexOf('.');
+    const qsizetype stem = dot > 0 ? dot : to.size();
+    return to.first(stem) + " (" + QByteArray::number(attempt + 2) + ')' + to.sliced(stem);
+}
 
 struct Outcome {
     Outcome(SysResult answer = {}, QByteArray leftAs = {})
@@ -65,14 +77,19 @@ private:
 
     // Steps aside to a free name and on to the new spelling, so that the spelling sticks.
     Outcome throughFreeName() {
+        bool hidden = false;
         for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
-            const QByteArray aside = ".corvane-rename-" + QByteArray::number(attempt);
+            const QByteArray aside = AsideName(m_to, attempt, hidden);
             if (const SysResult written = m_journal.begin({m_journalled, m_from, m_to, aside});
                 !written.ok())
                 return {written};
             const StepResult out = MoveToFreeName(m_system, m_folder, m_from, aside);
             if (out.answer.error == EEXIST)
                 continue;
+            if (out.answer.error == ENAMETOOLONG && !std::exchange(hidden, true)) {
+                attempt = -1;
+                continue;
+            }
             if (out.stranded)
                 return strand(out.answer, aside);
             if (!out.answer.ok())
@@ -140,10 +157,12 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     }
     m_fd = opened.fd();
     m_id = EntryId::Of(info);
-    if (CachesListing(system, *m_host)) {
-        m_refusal = kVolumeCaches;
+    // The undo log and the journal are never renamed, least of all while a batch writes them.
+    m_refusal = drives.isStateFolder(*m_id)      ? kOwnFiles
+                : CachesListing(system, *m_host) ? kVolumeCaches
+                                                 : kNoError;
+    if (m_refusal != kNoError)
         m_host.reset();
-    }
 }
 
 FolderOnHost::~FolderOnHost() {

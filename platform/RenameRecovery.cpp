@@ -115,9 +115,12 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
     }
     if (kept.role != rename.aside)
         return true;
-    return MoveToFreeName(system, AT_FDCWD, InFolder(rename.folder, kept.name),
-                          InFolder(rename.folder, rename.from))
-        .answer.ok();
+    // A file stepped aside goes on to its new name once that is free, else back to its old one.
+    const QByteArray aside = InFolder(rename.folder, kept.name);
+    return MoveToFreeName(system, AT_FDCWD, aside, InFolder(rename.folder, rename.to))
+               .answer.ok() ||
+           MoveToFreeName(system, AT_FDCWD, aside, InFolder(rename.folder, rename.from))
+               .answer.ok();
 }
 
 } // namespace

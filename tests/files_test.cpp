@@ -3,6 +3,7 @@
 #include "Session.h"
 #include "TestDrive.h"
 #include "files/FileErrorReport.h"
+#include "files/HandRename.h"
 #include "files/UndoLog.h"
 #include "platform/FileOperations.h"
 
@@ -72,6 +73,8 @@ private Q_SLOTS:
     void previewFindsWhereTheBatchStops();
     void reports_data();
     void reports();
+    void programsOwnFilesAreNoMusic();
+    void newcomerDuringAStepAsideLeavesTheFileInSight();
 };
 
 void FilesTest::batchRenamesAndLogsEveryFile_data() {
@@ -570,6 +573,52 @@ void FilesTest::reports() {
     const FileErrorReport report = ReportFor(code);
     QCOMPARE(report.message, message);
     QCOMPARE(report.returnToDriveC, returnToDriveC);
+}
+
+// "c:\\windows" is the state folder: it lists none of the program's files, and neither a batch
+// nor a hand rename there touches the log or the journal; the last batch stays undoable.
+void FilesTest::programsOwnFilesAreNoMusic() {
+    TestDrive drive;
+    drive.makeFiles({"a_1.mp3"});
+    Session session(drive.drives());
+    QCOMPARE(session.batch().code, kNoError);
+    drive.writeJournal({{"/media/gone", "a.mp3", "b.mp3", {}}});
+    const QByteArray log = drive.log();
+    const QByteArray journal = drive.journal();
+    const QString windows = u"c:\\windows"_qs;
+    const FolderListing listed = ListedFiles(drive.drives(), windows);
+    QCOMPARE(listed.names, QStringList());
+    RenameOptions properCase;
+    properCase.Option4 = false;
+    properCase.Option1 = true;
+    QCOMPARE(
+        session.batch(listed, {u"razveljavi.txt"_qs, u"pending-renames"_qs}, properCase, windows)
+            .code,
+        kOwnFiles);
+    QCOMPARE(RenameByHand(drive.drives(), windows, u"razveljavi.txt", u"Razveljavi.txt").code,
+             kOwnFiles);
+    QCOMPARE(drive.log(), log);
+    QCOMPARE(drive.journal(), journal);
+    QVERIFY(session.last().canUndo());
+}
+
+// On a volume that ignores case, a newcomer takes the old name while the file steps aside for
+// its new spelling: the file stays under a name in sight, listed and named in the message.
+void FilesTest::newcomerDuringAStepAsideLeavesTheFileInSight() {
+    FaultySystemCalls system;
+    system.failAt(FaultySystemCalls::RenameNoReplace, 1, EEXIST); // the file itself, in any case
+    TestDrive drive(system);
+    drive.makeFiles({"song.mp3"});
+    system.afterRename(2, [&] { drive.makeFiles({"song.mp3"}); });
+    system.failAt(FaultySystemCalls::RenameNoReplace, 3, EEXIST); // the newcomer, in any case
+    RenameOptions properCase;
+    properCase.Option4 = false;
+    properCase.Option1 = true;
+    const BatchResult batch = Session(drive.drives()).batch(properCase);
+    QCOMPARE(ListedFiles(drive.drives(), kRoot).names,
+             QStringList({u"Song (2).mp3"_qs, u"song.mp3"_qs}));
+    QCOMPARE(ReportFor(batch.code, batch.stranded).message,
+             u"Files are read only!\n\n\"song.mp3\" is left as \"Song (2).mp3\"."_qs);
 }
 
 QTEST_GUILESS_MAIN(FilesTest)

@@ -592,11 +592,11 @@ void UiTest::exitRemovesTheLog() {
 void UiTest::startUpFinishesCutShortRenamesAndNamesTheRest() {
     // One case-only rename was killed half-way; another was on a stick that is gone.
     Window window({}, nullptr, [](const TestDrive& drive) {
-        drive.makeFiles({".corvane-rename-0"});
-        drive.writeJournal({{drive.host(), "song.mp3", "Song.mp3", ".corvane-rename-0"},
+        drive.makeFiles({"Song (2).mp3"});
+        drive.writeJournal({{drive.host(), "song.mp3", "Song.mp3", "Song (2).mp3"},
                             {"/media/gone", "a.mp3", "b.mp3", {}}});
     });
-    QCOMPARE(window.listed(), QStringList{u"song.mp3"_qs});
+    QCOMPARE(window.listed(), QStringList{u"Song.mp3"_qs});
     QCOMPARE(window.dialogs.messages,
              QStringList{u"Error: A rename in /media/gone could not be finished: look for "
                          "\"a.mp3\" there, also under \"b.mp3\"."_qs});

@@ -79,7 +79,7 @@ void KillChildPartWay(const TestDrive& drive, const char* mode, int killAfterMs,
 void VerifyEveryFileOnce(const TestDrive& drive, const QByteArrayList& originals, bool batch,
                          bool lowerCase) {
     const QByteArrayList names = drive.names();
-    QCOMPARE(names.size(), originals.size());
+    QVERIFY2(names.size() == originals.size(), names.join(" | ").constData());
     QVERIFY(drive.contentsIntact(originals));
     for (const QByteArray& name : names)
         QVERIFY2(!name.startsWith('.'), name.constData());
@@ -307,6 +307,10 @@ void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {
         } else {
             KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
         }
+        // The start-up comes later: a network client finishes meanwhile what the killed
+        // process had already asked of its server.
+        if (kind == Kind::Sshfs || kind == Kind::Samba)
+            QTest::qWait(500);
         Repair(drive);
         VerifyEveryFileOnce(drive, originals, !undo, ListsLowerCase(kind));
         if (QTest::currentTestFailed())
