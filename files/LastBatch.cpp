@@ -11,7 +11,7 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
     BatchOutcome outcome;
     outcome.unfinished = RepairUnfinishedRenames(job.drives);
     outcome.folderPath = job.folder;
-    const FolderOnHost folder(job.drives, job.folder);
+    FolderOnHost folder(job.drives, job.folder);
     if (folder.id() && job.listed && folder.id() != job.listed) {
         outcome.result.code = kFolderReplaced;
         return outcome;
@@ -27,6 +27,7 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         outcome.result.code = opened;
         return outcome;
     }
+    folder.readEntries();
     outcome.result = RunPlans(folder, job.plans, log, progress);
     outcome.folder = folder.id();
     // The log holds exactly the records of the files renamed, in order: its digest needs no
@@ -59,13 +60,14 @@ FileErrorCode Refusal(const UndoJob& job, const FolderOnHost& folder, UndoLogPar
 UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
     UndoOutcome outcome;
     outcome.unfinished = RepairUnfinishedRenames(job.drives);
-    const FolderOnHost folder(job.drives, job.folder);
+    FolderOnHost folder(job.drives, job.folder);
     UndoLogParser parser;
     if (const FileErrorCode refusal = Refusal(job, folder, parser); refusal != kNoError) {
         outcome.result.code = refusal;
         outcome.result.refused = true;
         return outcome;
     }
+    folder.readEntries();
     outcome.result = UndoFromLog(folder, parser.finish(), progress);
     return outcome;
 }

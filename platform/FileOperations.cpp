@@ -189,8 +189,7 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
     if (!encodedOld)
         return {kFileNotFound};
     // The entry must still be what the list showed: a plain file, or a link to one.
-    struct stat entry {};
-    if (!m_drives.system().status(m_fd, *encodedOld, entry).ok() || !S_ISREG(entry.st_mode))
+    if (!isPlainFile(*encodedOld))
         return {kFileNotFound};
 
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0;
@@ -207,6 +206,26 @@ bool FolderOnHost::holds(QStringView name) const {
     struct stat info {};
     return m_host && encoded && IsEntryName(name) &&
            m_drives.system().linkStatus(m_fd, *encoded, info).ok();
+}
+
+void FolderOnHost::readEntries() {
+    QList<FolderEntry> entries;
+    // Unread, each rename looks at its own file.
+    if (!m_host || !m_drives.system().readFolder(m_fd, ".", entries).ok())
+        return;
+    m_entriesRead = true;
+    for (FolderEntry& entry : entries) {
+        if (entry.kind != FolderEntry::Kind::File)
+            m_notFiles.insert(std::move(entry.name));
+    }
+}
+
+bool FolderOnHost::isPlainFile(const QByteArray& name) const {
+    // A name the folder did not hold when it was read is missing, and its rename says so.
+    if (m_entriesRead)
+        return !m_notFiles.contains(name);
+    struct stat entry {};
+    return m_drives.system().status(m_fd, name, entry).ok() && S_ISREG(entry.st_mode);
 }
 
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {

@@ -6,6 +6,7 @@
 #include "platform/FileErrorCode.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -58,13 +59,21 @@ public:
     // Whether the folder holds an entry of that name.
     bool holds(QStringView name) const;
 
+    // Reads which entries are plain files once, for the many renames of a batch or an Undo, so
+    // that each rename finds its file still one without a call of its own.
+    void readEntries();
+
 private:
+    bool isPlainFile(const QByteArray& name) const;
+
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
     int m_fd = -1;
     std::optional<EntryId> m_id;
     FileErrorCode m_refusal = kNoError;
     QByteArray m_journal;
+    bool m_entriesRead = false;
+    QSet<QByteArray> m_notFiles; // the entries readEntries found that are no plain files
 };
 
 // Deletes the file at a drive path.
