@@ -76,7 +76,11 @@ QString LastBatch::start() const {
     const QString unfinished = RepairUnfinishedRenames(m_drives);
     // A log that cannot be made is no failure yet: the first batch meets it and says why.
     LogFile log(m_drives);
-    log.open(UndoLogPath(), LogFile::Mode::Append);
+    if (log.open(UndoLogPath(), LogFile::Mode::Keep) != kNoError)
+        return unfinished;
+    // A killed batch's log keeps its whole records; a failed cut leaves it as the kill did.
+    if (const std::optional<qint64> end = UnfinishedLogEnd(m_drives))
+        log.cut(*end);
     return unfinished;
 }
 

@@ -7,12 +7,12 @@
 namespace corvane {
 namespace {
 
-enum class Parsed { Record, NeedMore, Broken };
+enum class Parsed { Record, NeedMore, CutShort, Broken };
 
 // One record at `p`; `p` is moved past it. Whether `bytes` can still grow decides whether a
 // record cut short is broken or waits for more.
 Parsed ParseRecord(QByteArrayView bytes, bool final, qsizetype& p, UndoRecord& record) {
-    const Parsed shortOf = final ? Parsed::Broken : Parsed::NeedMore;
+    const Parsed shortOf = final ? Parsed::CutShort : Parsed::NeedMore;
     if (bytes.at(p) != '"')
         return Parsed::Broken;
     const qsizetype firstClose = bytes.indexOf('"', p + 1);
@@ -71,14 +71,17 @@ void UndoLogParser::parse(bool final) {
         const Parsed parsed = ParseRecord(m_pending, final, p, record);
         if (parsed == Parsed::NeedMore)
             break;
-        if (parsed == Parsed::Broken) {
+        if (parsed == Parsed::Broken || parsed == Parsed::CutShort) {
+            m_cutShort = parsed == Parsed::CutShort;
             m_contents.code = kLogUnreadable;
+            m_whole += p;
             m_pending.clear();
             return;
         }
         m_contents.records.append(std::move(record));
     }
     m_pending.remove(0, p);
+    m_whole += p;
 }
 
 UndoLogContents ParseUndoLog(QByteArrayView bytes) {
@@ -95,6 +98,26 @@ UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser& parser) {
             parser.feed(piece);
         });
     return {read.code, read.id, hash.result()};
+}
+
+std::optional<qint64> UnfinishedLogEnd(const DriveTable& drives) {
+    UndoLogParser parser;
+    qint64 read = 0;
+    std::optional<qint64> zeros; // where the growth left zeros: no name holds one
+    const FileRead file = ReadInPieces(drives, UndoLogPath(), kLargestUndoLog + kLogGrowthStep,
+                                       [&](QByteArrayView piece) {
+                                           const qsizetype zero = zeros ? 0 : piece.indexOf('\0');
+                                           if (!zeros)
+                                               parser.feed(zero < 0 ? piece : piece.first(zero));
+                                           if (!zeros && zero >= 0)
+                                               zeros = read + zero;
+                                           read += piece.size();
+                                       });
+    const UndoLogContents contents = parser.finish();
+    const bool unfinished = zeros || parser.cutShort();
+    if (file.code != kNoError || !unfinished || (contents.code != kNoError && !parser.cutShort()))
+        return std::nullopt;
+    return parser.wholeBytes();
 }
 
 } // namespace corvane

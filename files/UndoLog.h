@@ -60,18 +60,29 @@ inline constexpr QCryptographicHash::Algorithm kUndoLogDigest = QCryptographicHa
 // Reads the log piece by piece into `parser`.
 UndoLogOnDisk ReadUndoLog(const DriveTable& drives, UndoLogParser& parser);
 
+// Where the log should end when a killed batch left more than its whole records there: the
+// zeros of a growth not yet cut, or a record cut short. Nothing when it ends where its records
+// do, or holds something else.
+std::optional<qint64> UnfinishedLogEnd(const DriveTable& drives);
+
 // Reads the log as it comes, so that a long one is never held whole: only its records are.
 class UndoLogParser {
 public:
     void feed(QByteArrayView bytes);
     // What was read; the last record may lack its line end.
     UndoLogContents finish();
+    // After finish(): the bytes of the whole records, and whether the bytes after them are the
+    // start of one that ends too soon.
+    qint64 wholeBytes() const { return m_whole; }
+    bool cutShort() const { return m_cutShort; }
 
 private:
     void parse(bool final);
 
     QByteArray m_pending; // the start of a record yet to come whole
     UndoLogContents m_contents;
+    qint64 m_whole = 0;
+    bool m_cutShort = false;
 };
 
 } // namespace corvane

@@ -3,8 +3,11 @@
 
 #include "platform/HostPaths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 
 namespace corvane {
@@ -44,6 +47,15 @@ OpenedFile OpenPlainFile(const SystemCalls& system, const QByteArray& host, int 
     return opened;
 }
 
+// Where a block once reserved is written in place, a write through a mapping never needs new
+// room; elsewhere (copy-on-write, network and FUSE volumes) a full volume would answer it with a
+// signal instead of an error.
+bool WritesInPlace(const SystemCalls& system, int fd) {
+    qint64 type = 0;
+    return system.volumeType(fd, type).ok() &&
+           (type == EXT4_SUPER_MAGIC || type == XFS_SUPER_MAGIC || type == TMPFS_MAGIC);
+}
+
 } // namespace
 
 LogFile::~LogFile() {
@@ -59,24 +71,48 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
         return resolved.code;
     m_folder = ParentOf(*host);
     // Emptied only once it is known to be a plain file.
-    const OpenedFile opened =
-        OpenPlainFile(m_drives.system(), *host, O_WRONLY | O_CREAT | O_APPEND);
+    const OpenedFile opened = OpenPlainFile(m_drives.system(), *host, O_RDWR | O_CREAT);
     if (opened.code != kNoError)
         return opened.code;
     m_fd = opened.fd;
     m_size = opened.size;
     m_id = opened.id;
-    if (mode == Mode::WriteFromEmpty) {
-        if (const SysResult emptied = m_drives.system().truncate(m_fd, 0); !emptied.ok()) {
-            close();
-            return CodeForFailure(m_drives.system(), emptied, m_folder);
-        }
-        m_size = 0;
+    if (mode == Mode::Keep)
+        return kNoError;
+    if (const FileErrorCode emptied = cut(0); emptied != kNoError) {
+        close();
+        return emptied;
     }
+    m_mappable = WritesInPlace(m_drives.system(), m_fd);
     return kNoError;
 }
 
+bool LogFile::grow(qsizetype more) {
+    if (!m_mappable)
+        return false;
+    const SystemCalls& system = m_drives.system();
+    size_t length = m_mapped;
+    while (length < size_t(m_size + more))
+        length += kLogGrowthStep;
+    const bool reserved = system.allocate(m_fd, off_t(m_mapped), off_t(length - m_mapped)).ok();
+    if (reserved)
+        m_reserved = std::max(m_reserved, length);
+    // A step that cannot be had leaves the mapping as it was, and the records after it are
+    // written instead.
+    if (!reserved || !system.map(m_fd, m_mapping, m_mapped, length).ok()) {
+        m_mappable = false;
+        return false;
+    }
+    m_mapped = length;
+    return true;
+}
+
 FileErrorCode LogFile::write(QByteArrayView bytes) {
+    if ((m_mapping && size_t(m_size + bytes.size()) <= m_mapped) || grow(bytes.size())) {
+        std::memcpy(m_mapping + m_size, bytes.data(), size_t(bytes.size()));
+        m_size += bytes.size();
+        return kNoError;
+    }
     // A half-written record is cut off, so the file only ever holds whole ones.
     const SysResult written = WriteWhole(m_drives.system(), m_fd, bytes, m_size);
     if (!written.ok())
@@ -85,14 +121,32 @@ FileErrorCode LogFile::write(QByteArrayView bytes) {
     return kNoError;
 }
 
+FileErrorCode LogFile::cut(qint64 size) {
+    const SysResult cut = m_drives.system().truncate(m_fd, size);
+    if (!cut.ok())
+        return CodeForFailure(m_drives.system(), cut, m_folder);
+    m_size = size;
+    return kNoError;
+}
+
 FileErrorCode LogFile::close() {
     if (m_fd < 0)
         return kNoError;
     const SystemCalls& system = m_drives.system();
+    // What the mapping holds is in the file already: a failed unmap loses none of it.
+    if (m_mapping)
+        system.unmap(m_mapping, m_mapped);
+    // The room reserved past the records is given back.
+    const SysResult trimmed =
+        m_reserved > size_t(m_size) ? system.truncate(m_fd, m_size) : SysResult{};
     const SysResult synced = system.sync(m_fd);
     const SysResult closed = system.close(m_fd);
     m_fd = -1;
-    const SysResult failure = synced.ok() ? closed : synced;
+    m_mapping = nullptr;
+    m_mapped = 0;
+    m_reserved = 0;
+    m_mappable = false;
+    const SysResult failure = !trimmed.ok() ? trimmed : !synced.ok() ? synced : closed;
     return failure.ok() ? kNoError : CodeForFailure(system, failure, m_folder);
 }
 

@@ -13,13 +13,17 @@
 
 namespace corvane {
 
-// The one open-file slot through which the undo log is written. Every write goes straight to
-// the operating system; the file is synced to disk once, when the slot is closed. Closing a
-// slot that is not open does nothing. Only a plain file is opened: a symbolic link, a FIFO, a
-// device or a folder is refused untouched.
+// The one open-file slot through which the undo log is written. Every record reaches the
+// operating system before write() returns, so that a killed program leaves each one on disk:
+// where the volume writes reserved blocks in place, through a shared mapping of the file, grown
+// in large steps and cut to its true length when the slot is closed; elsewhere, or when a step
+// cannot be reserved, by one write a record. The file is synced to disk once, when the slot is
+// closed. Closing a slot that is not open does nothing. Only a plain file is opened: a symbolic
+// link, a FIFO, a device or a folder is refused untouched.
 class LogFile {
 public:
-    enum class Mode { WriteFromEmpty, Append };
+    // Keep opens the file as it is, making it when missing, only to be cut.
+    enum class Mode { WriteFromEmpty, Keep };
 
     explicit LogFile(const DriveTable& drives) : m_drives(drives) {}
     ~LogFile();
@@ -31,18 +35,31 @@ public:
     // Writes all of `bytes` or, on a failure, none of them.
     FileErrorCode write(QByteArrayView bytes);
 
+    // Cuts the file to its first `size` bytes.
+    FileErrorCode cut(qint64 size);
+
     FileErrorCode close();
 
     // Which file the slot was opened on.
     EntryId id() const { return m_id; }
 
 private:
+    // Maps enough of the file for `more` bytes past its true length; false where it cannot.
+    bool grow(qsizetype more);
+
     const DriveTable& m_drives;
     int m_fd = -1;
     QByteArray m_folder;
-    off_t m_size = 0;
+    off_t m_size = 0; // the bytes written
     EntryId m_id;
+    bool m_mappable = false;
+    char* m_mapping = nullptr;
+    size_t m_mapped = 0;   // the bytes mapped
+    size_t m_reserved = 0; // the length the file was grown to
 };
+
+// How much the log grows at a time: a few steps for a batch of ten thousand files.
+inline constexpr qint64 kLogGrowthStep = 1 << 20;
 
 struct FileRead {
     FileErrorCode code = kNoError;

@@ -38,16 +38,32 @@ qsizetype ValidSequenceLength(QByteArrayView bytes, qsizetype p) {
     return length;
 }
 
+// Where the first byte that starts no valid UTF-8 sequence stands, or the size when none does.
+qsizetype FirstStrayByte(QByteArrayView bytes) {
+    for (qsizetype p = 0; p < bytes.size();) {
+        if (static_cast<unsigned char>(bytes.at(p)) < 0x80)
+            ++p;
+        else if (const qsizetype length = ValidSequenceLength(bytes, p))
+            p += length;
+        else
+            return p;
+    }
+    return bytes.size();
+}
+
 } // namespace
 
 QString DecodeName(QByteArrayView bytes) {
+    const qsizetype stray = FirstStrayByte(bytes);
     // A byte-order mark is part of the name like any other character, wherever it stands.
+    if (stray == bytes.size() && !bytes.startsWith("\xef\xbb\xbf"))
+        return QString::fromUtf8(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString name;
     name.reserve(bytes.size());
     qsizetype validFrom = 0;
-    for (qsizetype p = 0; p < bytes.size();) {
+    for (qsizetype p = stray; p < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes.at(p));
         if (byte < 0x80) {
             ++p;

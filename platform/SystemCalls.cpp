@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -71,8 +72,41 @@ SysResult SystemCalls::read(int fd, char* data, size_t size) const {
     return Answer(::read(fd, data, size));
 }
 
-SysResult SystemCalls::write(int fd, const char* data, size_t size) const {
-    return Answer(::write(fd, data, size));
+SysResult SystemCalls::write(int fd, const char* data, size_t size, off_t at) const {
+    return Answer(::pwrite(fd, data, size, at));
+}
+
+SysResult SystemCalls::allocate(int fd, off_t at, off_t length) const {
+    // Not posix_fallocate: where a volume cannot reserve, it would write zeros block by block.
+    return Answer(::fallocate(fd, 0, at, length));
+}
+
+SysResult SystemCalls::map(int fd, char*& data, size_t mapped, size_t length) const {
+    void* const at = data ? ::mremap(data, mapped, length, MREMAP_MAYMOVE)
+                          : ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (at == MAP_FAILED)
+        return SysResult::Failed(errno);
+    data = static_cast<char*>(at);
+    if (::madvise(data + mapped, length - mapped, MADV_POPULATE_WRITE) == 0)
+        return {};
+    const int error = errno;
+    // The pages already there stay mapped and writable.
+    if (mapped > 0 && ::mremap(data, length, mapped, 0) != MAP_FAILED)
+        return SysResult::Failed(error);
+    ::munmap(data, length);
+    data = nullptr;
+    return SysResult::Failed(error);
+}
+
+SysResult SystemCalls::unmap(char* data, size_t length) const {
+    return Answer(::munmap(data, length));
+}
+
+SysResult SystemCalls::volumeType(int fd, qint64& type) const {
+    struct statfs info {};
+    const SysResult answered = Answer(::fstatfs(fd, &info));
+    type = info.f_type;
+    return answered;
 }
 
 SysResult SystemCalls::truncate(int fd, off_t size) const {
@@ -126,8 +160,8 @@ SysResult SystemCalls::nameLimit(const QByteArray& path, qint64& limit) const {
 SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size) {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const SysResult result =
-            system.write(fd, bytes.data() + written, size_t(bytes.size() - written));
+        const SysResult result = system.write(fd, bytes.data() + written,
+                                              size_t(bytes.size() - written), size + written);
         if (!result.ok()) {
             // The cut may fail too; the caller reports the write's failure either way.
             if (written > 0)

@@ -51,8 +51,18 @@ public:
     // The descriptor is the result's value.
     virtual SysResult open(int dir, const QByteArray& path, int flags) const;
     virtual SysResult read(int fd, char* data, size_t size) const;
-    virtual SysResult write(int fd, const char* data, size_t size) const;
+    // Writes at the offset `at`, or at the end of a file opened to append.
+    virtual SysResult write(int fd, const char* data, size_t size, off_t at) const;
     virtual SysResult truncate(int fd, off_t size) const;
+    // Reserves room on the volume for the bytes [at, at + length) of a file, growing it.
+    virtual SysResult allocate(int fd, off_t at, off_t length) const;
+    // Maps the first `length` bytes of a file, shared and writable, at `data`, growing the
+    // mapping of `mapped` bytes already there (none when `data` is null). Every page is made
+    // writable at once, so that a volume without room answers here, not with a signal later.
+    virtual SysResult map(int fd, char*& data, size_t mapped, size_t length) const;
+    virtual SysResult unmap(char* data, size_t length) const;
+    // The type of the volume that holds an open file, as statfs tells it.
+    virtual SysResult volumeType(int fd, qint64& type) const;
     virtual SysResult sync(int fd) const;
     virtual SysResult close(int fd) const;
     // An exclusive advisory lock on an open file, released when it is closed; `wait` blocks
@@ -69,8 +79,8 @@ public:
     static const SystemCalls& Real();
 };
 
-// Writes all of `bytes`; on a failure cuts the file back to `size`, so no half entry or record
-// stays.
+// Writes all of `bytes` at `size`; on a failure cuts the file back to `size`, so no half entry or
+// record stays.
 SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size);
 
 // Hands what `fd` holds to `take` piece by piece, to its end; fails with EFBIG, before the piece

@@ -58,9 +58,17 @@ SysResult FaultySystemCalls::read(int fd, char* data, size_t size) const {
     return run(Read, false, [&] { return SystemCalls::read(fd, data, size); });
 }
 
-SysResult FaultySystemCalls::write(int fd, const char* data, size_t size) const {
+SysResult FaultySystemCalls::write(int fd, const char* data, size_t size, off_t at) const {
     const size_t taken = writeLimit > 0 ? std::min(size, size_t(writeLimit)) : size;
-    return run(Write, false, [&] { return SystemCalls::write(fd, data, taken); });
+    return run(Write, false, [&] { return SystemCalls::write(fd, data, taken, at); });
+}
+
+SysResult FaultySystemCalls::allocate(int fd, off_t at, off_t length) const {
+    return run(Allocate, false, [&] { return SystemCalls::allocate(fd, at, length); });
+}
+
+SysResult FaultySystemCalls::map(int fd, char*& data, size_t mapped, size_t length) const {
+    return run(Map, false, [&] { return SystemCalls::map(fd, data, mapped, length); });
 }
 
 SysResult FaultySystemCalls::truncate(int fd, off_t size) const {

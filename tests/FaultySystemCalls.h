@@ -24,6 +24,8 @@ public:
         Open,
         Read,
         Write,
+        Allocate,
+        Map,
         Truncate,
         Sync,
         Close,
@@ -56,7 +58,9 @@ public:
     corvane::SysResult status(int dir, const QByteArray& path, struct stat& info) const override;
     corvane::SysResult open(int dir, const QByteArray& path, int flags) const override;
     corvane::SysResult read(int fd, char* data, size_t size) const override;
-    corvane::SysResult write(int fd, const char* data, size_t size) const override;
+    corvane::SysResult write(int fd, const char* data, size_t size, off_t at) const override;
+    corvane::SysResult allocate(int fd, off_t at, off_t length) const override;
+    corvane::SysResult map(int fd, char*& data, size_t mapped, size_t length) const override;
     corvane::SysResult truncate(int fd, off_t size) const override;
     corvane::SysResult sync(int fd) const override;
     corvane::SysResult close(int fd) const override;

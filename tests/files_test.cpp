@@ -69,6 +69,8 @@ private Q_SLOTS:
     void fileReplacedByAFolderIsNotRenamed();
     void logParsing_data();
     void logParsing();
+    void startUpCutsWhatAKilledBatchLeft_data();
+    void startUpCutsWhatAKilledBatchLeft();
     void previewFindsWhereTheBatchStops_data();
     void previewFindsWhereTheBatchStops();
     void reports_data();
@@ -248,7 +250,10 @@ void FilesTest::unwritableRecordTakesItsRenameBack() {
     QFETCH(int, failTakeBack);
     QFETCH(QByteArrayList, after);
     QFETCH(QString, report);
+    // The disk fills while the log grows: no room for a step, so each record is written on its
+    // own, and the second finds none.
     FaultySystemCalls system;
+    system.failAlways(FaultySystemCalls::Allocate, ENOSPC);
     system.failAt(FaultySystemCalls::Write, 2, ENOSPC);
     system.failAt(FaultySystemCalls::RenameNoReplace, failTakeBack, ENODEV);
     TestDrive drive(system);
@@ -485,6 +490,31 @@ void FilesTest::logParsing() {
     const UndoLogContents streamed = parser.finish();
     QCOMPARE(streamed.code, code);
     QCOMPARE(streamed.records, records);
+}
+
+void FilesTest::startUpCutsWhatAKilledBatchLeft_data() {
+    QTest::addColumn<QByteArray>("left");
+    QTest::addColumn<QByteArray>("kept");
+    const QByteArray records = "\"a 1.mp3\",\"a_1.mp3\"\r\n\"a 2.mp3\",\"a_2.mp3\"\r\n";
+    const QByteArray zeros(5000, '\0');
+    QTest::newRow("grown, not cut") << records + zeros << records;
+    QTest::newRow("cut short") << records + "\"a 3.mp3\",\"a_" << records;
+    QTest::newRow("cut short where it grew") << records + "\"a 3.mp3\"," + zeros << records;
+    QTest::newRow("no line end") << records + "\"a 3.mp3\",\"a_3.mp3\"" + zeros
+                                 << records + "\"a 3.mp3\",\"a_3.mp3\"";
+    QTest::newRow("finished") << records << records;
+    QTest::newRow("something else") << "a,b\r\n" + zeros << "a,b\r\n" + zeros;
+}
+
+void FilesTest::startUpCutsWhatAKilledBatchLeft() {
+    QFETCH(QByteArray, left);
+    QFETCH(QByteArray, kept);
+    TestDrive drive;
+    QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
+    QVERIFY(log.open(QIODevice::WriteOnly) && log.write(left) == left.size());
+    log.close();
+    QCOMPARE(LastBatch(drive.drives()).start(), QString());
+    QCOMPARE(drive.log(), kept);
 }
 
 void FilesTest::previewFindsWhereTheBatchStops_data() {
