@@ -87,36 +87,43 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
     return kNoError;
 }
 
-bool LogFile::grow(qsizetype more) {
-    if (!m_mappable)
-        return false;
+bool LogFile::moveWindow(qint64 at) {
     const SystemCalls& system = m_drives.system();
-    size_t length = m_mapped;
-    while (length < size_t(m_size + more))
-        length += kLogGrowthStep;
-    const bool reserved = system.allocate(m_fd, off_t(m_mapped), off_t(length - m_mapped)).ok();
+    // What the window holds is in the file already: a failed unmap loses none of it.
+    if (m_window)
+        system.unmap(m_window, kLogGrowthStep);
+    m_window = nullptr;
+    const qint64 start = at - at % kLogGrowthStep;
+    const bool reserved =
+        start + kLogGrowthStep <= m_reserved || system.allocate(m_fd, start, kLogGrowthStep).ok();
     if (reserved)
-        m_reserved = std::max(m_reserved, length);
-    // A step that cannot be had leaves the mapping as it was, and the records after it are
-    // written instead.
-    if (!reserved || !system.map(m_fd, m_mapping, m_mapped, length).ok()) {
-        m_mappable = false;
-        return false;
+        m_reserved = std::max(m_reserved, start + kLogGrowthStep);
+    // A step that cannot be had ends the mapping: the records after it are written instead.
+    m_mappable = reserved && system.map(m_fd, start, kLogGrowthStep, m_window).ok();
+    m_windowAt = start;
+    return m_mappable;
+}
+
+bool LogFile::copyThroughWindow(QByteArrayView bytes) {
+    for (qint64 at = m_size; !bytes.isEmpty();) {
+        if (!m_mappable || ((!m_window || at >= m_windowAt + kLogGrowthStep) && !moveWindow(at)))
+            return false;
+        const qsizetype taken = std::min<qsizetype>(bytes.size(), m_windowAt + kLogGrowthStep - at);
+        std::memcpy(m_window + (at - m_windowAt), bytes.data(), size_t(taken));
+        bytes = bytes.sliced(taken);
+        at += taken;
     }
-    m_mapped = length;
     return true;
 }
 
 FileErrorCode LogFile::write(QByteArrayView bytes) {
-    if ((m_mapping && size_t(m_size + bytes.size()) <= m_mapped) || grow(bytes.size())) {
-        std::memcpy(m_mapping + m_size, bytes.data(), size_t(bytes.size()));
-        m_size += bytes.size();
-        return kNoError;
+    // A record begun in the window and ended by a failed step is written over whole.
+    if (!copyThroughWindow(bytes)) {
+        // A half-written record is cut off, so the file only ever holds whole ones.
+        const SysResult written = WriteWhole(m_drives.system(), m_fd, bytes, m_size);
+        if (!written.ok())
+            return CodeForFailure(m_drives.system(), written, m_folder);
     }
-    // A half-written record is cut off, so the file only ever holds whole ones.
-    const SysResult written = WriteWhole(m_drives.system(), m_fd, bytes, m_size);
-    if (!written.ok())
-        return CodeForFailure(m_drives.system(), written, m_folder);
     m_size += bytes.size();
     return kNoError;
 }
@@ -133,17 +140,15 @@ FileErrorCode LogFile::close() {
     if (m_fd < 0)
         return kNoError;
     const SystemCalls& system = m_drives.system();
-    // What the mapping holds is in the file already: a failed unmap loses none of it.
-    if (m_mapping)
-        system.unmap(m_mapping, m_mapped);
+    // What the window holds is in the file already: a failed unmap loses none of it.
+    if (m_window)
+        system.unmap(m_window, kLogGrowthStep);
     // The room reserved past the records is given back.
-    const SysResult trimmed =
-        m_reserved > size_t(m_size) ? system.truncate(m_fd, m_size) : SysResult{};
+    const SysResult trimmed = m_reserved > m_size ? system.truncate(m_fd, m_size) : SysResult{};
     const SysResult synced = system.sync(m_fd);
     const SysResult closed = system.close(m_fd);
     m_fd = -1;
-    m_mapping = nullptr;
-    m_mapped = 0;
+    m_window = nullptr;
     m_reserved = 0;
     m_mappable = false;
     const SysResult failure = !trimmed.ok() ? trimmed : !synced.ok() ? synced : closed;

@@ -44,22 +44,25 @@ public:
     EntryId id() const { return m_id; }
 
 private:
-    // Maps enough of the file for `more` bytes past its true length; false where it cannot.
-    bool grow(qsizetype more);
+    // Copies `bytes` to the end of the records through the window; false where it cannot.
+    bool copyThroughWindow(QByteArrayView bytes);
+    // Maps the step of the file that holds the offset `at`, reserving it first.
+    bool moveWindow(qint64 at);
 
     const DriveTable& m_drives;
     int m_fd = -1;
     QByteArray m_folder;
-    off_t m_size = 0; // the bytes written
+    qint64 m_size = 0; // the bytes written
     EntryId m_id;
     bool m_mappable = false;
-    char* m_mapping = nullptr;
-    size_t m_mapped = 0;   // the bytes mapped
-    size_t m_reserved = 0; // the length the file was grown to
+    char* m_window = nullptr;
+    qint64 m_windowAt = 0; // where in the file the window begins
+    qint64 m_reserved = 0; // the length the file was grown to
 };
 
-// How much the log grows at a time: a few steps for a batch of ten thousand files.
-inline constexpr qint64 kLogGrowthStep = 1 << 20;
+// How much the log grows at a time, and how much of it is mapped: a few steps for a batch of ten
+// thousand files.
+inline constexpr qint64 kLogGrowthStep = 256 << 10;
 
 struct FileRead {
     FileErrorCode code = kNoError;

@@ -81,21 +81,17 @@ SysResult SystemCalls::allocate(int fd, off_t at, off_t length) const {
     return Answer(::fallocate(fd, 0, at, length));
 }
 
-SysResult SystemCalls::map(int fd, char*& data, size_t mapped, size_t length) const {
-    void* const at = data ? ::mremap(data, mapped, length, MREMAP_MAYMOVE)
-                          : ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (at == MAP_FAILED)
+SysResult SystemCalls::map(int fd, off_t at, size_t length, char*& data) const {
+    void* const mapped = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, at);
+    if (mapped == MAP_FAILED)
         return SysResult::Failed(errno);
-    data = static_cast<char*>(at);
-    if (::madvise(data + mapped, length - mapped, MADV_POPULATE_WRITE) == 0)
-        return {};
-    const int error = errno;
-    // The pages already there stay mapped and writable.
-    if (mapped > 0 && ::mremap(data, length, mapped, 0) != MAP_FAILED)
+    if (::madvise(mapped, length, MADV_POPULATE_WRITE) != 0) {
+        const int error = errno;
+        ::munmap(mapped, length);
         return SysResult::Failed(error);
-    ::munmap(data, length);
-    data = nullptr;
-    return SysResult::Failed(error);
+    }
+    data = static_cast<char*>(mapped);
+    return {};
 }
 
 SysResult SystemCalls::unmap(char* data, size_t length) const {

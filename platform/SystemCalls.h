@@ -56,10 +56,9 @@ public:
     virtual SysResult truncate(int fd, off_t size) const;
     // Reserves room on the volume for the bytes [at, at + length) of a file, growing it.
     virtual SysResult allocate(int fd, off_t at, off_t length) const;
-    // Maps the first `length` bytes of a file, shared and writable, at `data`, growing the
-    // mapping of `mapped` bytes already there (none when `data` is null). Every page is made
-    // writable at once, so that a volume without room answers here, not with a signal later.
-    virtual SysResult map(int fd, char*& data, size_t mapped, size_t length) const;
+    // Maps `length` bytes of a file from `at`, shared and writable, at `data`. Every page is
+    // made writable at once, so that a volume without room answers here, not with a signal later.
+    virtual SysResult map(int fd, off_t at, size_t length, char*& data) const;
     virtual SysResult unmap(char* data, size_t length) const;
     // The type of the volume that holds an open file, as statfs tells it.
     virtual SysResult volumeType(int fd, qint64& type) const;

@@ -67,8 +67,8 @@ SysResult FaultySystemCalls::allocate(int fd, off_t at, off_t length) const {
     return run(Allocate, false, [&] { return SystemCalls::allocate(fd, at, length); });
 }
 
-SysResult FaultySystemCalls::map(int fd, char*& data, size_t mapped, size_t length) const {
-    return run(Map, false, [&] { return SystemCalls::map(fd, data, mapped, length); });
+SysResult FaultySystemCalls::map(int fd, off_t at, size_t length, char*& data) const {
+    return run(Map, false, [&] { return SystemCalls::map(fd, at, length, data); });
 }
 
 SysResult FaultySystemCalls::truncate(int fd, off_t size) const {
