@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/BatchRun.h"
 
+#include "files/UndoLog.h"
 #include "platform/FileOperations.h"
 #include "platform/LogFile.h"
 
@@ -15,7 +16,7 @@ RenameResult RenameAndLog(const FolderOnHost& folder, const RenamePlan& plan, Lo
     RenameResult renamed = folder.rename(plan.name, plan.newName, plan.oldBytes, plan.newBytes);
     if (renamed.code != kNoError)
         return renamed;
-    const FileErrorCode logged = log.write(plan.record);
+    const FileErrorCode logged = log.write(UndoRecordBytes(plan.newBytes, plan.oldBytes).view());
     if (logged == kNoError)
         return {};
     const RenameResult back = folder.rename(plan.newName, plan.name);

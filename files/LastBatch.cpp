@@ -5,7 +5,19 @@
 #include "platform/FileOperations.h"
 #include "platform/LogFile.h"
 
+#include <QtConcurrentRun>
+
 namespace corvane {
+namespace {
+
+QByteArray DigestOfRecords(const QList<RenamePlan>& plans, qsizetype count) {
+    QCryptographicHash digest(kUndoLogDigest);
+    for (qsizetype i = 0; i < count; ++i)
+        digest.addData(UndoRecordBytes(plans.at(i).newBytes, plans.at(i).oldBytes).view());
+    return digest.result();
+}
+
+} // namespace
 
 BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
     BatchOutcome outcome;
@@ -28,14 +40,16 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         return outcome;
     }
     folder.readEntries();
+    // The log will hold exactly the records of the files renamed, in order: its digest needs no
+    // reading back, and is made on another core while the renames run, for a batch that ends.
+    const QFuture<QByteArray> everyRecord =
+        QtConcurrent::run([&job] { return DigestOfRecords(job.plans, job.plans.size()); });
     outcome.result = RunPlans(folder, job.plans, log, progress);
     outcome.folder = folder.id();
-    // The log holds exactly the records of the files renamed, in order: its digest needs no
-    // reading back.
-    QCryptographicHash digest(kUndoLogDigest);
-    for (qsizetype i = 0; i < outcome.result.renamed; ++i)
-        digest.addData(job.plans.at(i).record);
-    outcome.log = {kNoError, log.id(), digest.result()};
+    const qsizetype renamed = outcome.result.renamed;
+    const QByteArray digest = everyRecord.result();
+    outcome.log = {kNoError, log.id(),
+                   renamed == job.plans.size() ? digest : DigestOfRecords(job.plans, renamed)};
     return outcome;
 }
 

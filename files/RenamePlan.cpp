@@ -24,16 +24,14 @@ void Plan(RenamePlan& plan, const VolumeRules& rules, const RenameOptions& optio
     const std::optional<QByteArray> oldBytes = EncodeName(plan.name);
     const std::optional<QByteArray> newBytes = EncodeName(plan.newName);
     // A name the log cannot carry is refused before anything is renamed.
-    const std::optional<QByteArray> record =
-        oldBytes && newBytes ? FormatUndoRecord(*newBytes, *oldBytes) : std::nullopt;
-    if (!record || (plan.newName != plan.name && !MayRenameTo(plan.name, plan.newName))) {
+    const bool logged = oldBytes && newBytes && LogCanCarry(*oldBytes) && LogCanCarry(*newBytes);
+    if (!logged || (plan.newName != plan.name && !MayRenameTo(plan.name, plan.newName))) {
         plan.mark = PreviewMark::Refused;
         plan.refusal = kBadFileName;
         return;
     }
     plan.oldBytes = *oldBytes;
     plan.newBytes = *newBytes;
-    plan.record = *record;
     // A name the file has already is the volume's own.
     if (plan.newName != plan.name)
         plan.why = rules.refusal(plan.newName, plan.newBytes);

@@ -26,8 +26,7 @@ struct RenamePlan {
     QString name;
     QString newName; // empty where the rules would overflow
     QByteArray oldBytes;
-    QByteArray newBytes;
-    QByteArray record; // its line in the undo log
+    QByteArray newBytes; // with oldBytes, its line in the undo log
     PreviewMark mark = PreviewMark::Unchanged;
     FileErrorCode refusal = kNoError; // why the batch stops on it untouched, when it is Refused
     QString why;                      // the volume's reason, when it refuses the new name

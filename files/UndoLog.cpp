@@ -37,18 +37,13 @@ Parsed ParseRecord(QByteArrayView bytes, bool final, qsizetype& p, UndoRecord& r
 
 } // namespace
 
-std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record) {
-    const std::optional<QByteArray> newName = EncodeName(record.newName);
-    const std::optional<QByteArray> oldName = EncodeName(record.oldName);
-    if (!newName || !oldName)
-        return std::nullopt;
-    return FormatUndoRecord(*newName, *oldName);
-}
-
-std::optional<QByteArray> FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName) {
-    if (newName.contains('"') || oldName.contains('"'))
-        return std::nullopt;
-    return QByteArray('"' + newName + "\",\"" + oldName + "\"\r\n");
+UndoRecordBytes::UndoRecordBytes(QByteArrayView newName, QByteArrayView oldName) {
+    m_bytes.reserve(newName.size() + oldName.size() + 7);
+    m_bytes.append('"');
+    m_bytes.append(newName.data(), newName.size());
+    m_bytes.append("\",\"", 3);
+    m_bytes.append(oldName.data(), oldName.size());
+    m_bytes.append("\"\r\n", 3);
 }
 
 void UndoLogParser::feed(QByteArrayView bytes) {

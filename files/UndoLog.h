@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QList>
 #include <QString>
+#include <QVarLengthArray>
 #include <optional>
 
 namespace corvane {
@@ -30,11 +31,21 @@ struct UndoRecord {
     bool operator==(const UndoRecord&) const = default;
 };
 
-// `"new","old"` and CR LF, the names unescaped through the name codec. The log has no escape:
-// nothing when a name holds a double quote, or a character no byte stands for.
-std::optional<QByteArray> FormatUndoRecord(const UndoRecord& record);
-// The same, of names already encoded.
-std::optional<QByteArray> FormatUndoRecord(QByteArrayView newName, QByteArrayView oldName);
+// Whether the log can carry a name's bytes: it has no escape, so none may hold a double quote.
+inline bool LogCanCarry(QByteArrayView name) {
+    return !name.contains('"');
+}
+
+// A record's bytes, made where it is used without a heap of its own: `"new","old"` and CR LF,
+// of names the log can carry.
+class UndoRecordBytes {
+public:
+    UndoRecordBytes(QByteArrayView newName, QByteArrayView oldName);
+    QByteArrayView view() const { return {m_bytes.constData(), m_bytes.size()}; }
+
+private:
+    QVarLengthArray<char, 1024> m_bytes;
+};
 
 struct UndoLogContents {
     FileErrorCode code = kNoError; // kLogUnreadable when a record is cut short or malformed

@@ -3,6 +3,7 @@
 // read: exactly, or the part before the first record it could not read.
 
 #include "files/UndoLog.h"
+#include "platform/NameCodec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const UndoLogContents log = ParseUndoLog(bytes);
     QByteArray written;
     for (const UndoRecord& record : log.records) {
-        const std::optional<QByteArray> line = FormatUndoRecord(record);
-        if (!line)
+        const std::optional<QByteArray> newName = EncodeName(record.newName);
+        const std::optional<QByteArray> oldName = EncodeName(record.oldName);
+        if (!newName || !oldName || !LogCanCarry(*newName) || !LogCanCarry(*oldName))
             std::abort();
-        written += *line;
+        written += UndoRecordBytes(*newName, *oldName).view();
     }
     // The last record may lack its line end.
     const bool same = written == bytes || written == QByteArray(bytes.toByteArray() + "\r\n");
