@@ -42,9 +42,9 @@ QString DeleteTrackNumber(QString name, QStringView decimalSeparator) {
     EnsureFits(name);
     if (ReadsAsTrackNumber(QStringView(name).first(std::min<qsizetype>(2, name.size())),
                            decimalSeparator))
-        name = TrimSpaces(name.remove(0, 2));
+        name = TrimSpaces(std::move(name.remove(0, 2)));
     if (name.startsWith(u'-'))
-        name = TrimSpaces(name.remove(0, 1));
+        name = TrimSpaces(std::move(name.remove(0, 1)));
     return name;
 }
 
@@ -72,7 +72,11 @@ QStringView TrimmedSpaces(QStringView text) {
 
 QString TrimSpaces(QString name) {
     const QStringView trimmed = TrimmedSpaces(name);
-    return trimmed.size() == name.size() ? name : trimmed.toString();
+    // Cut in place: a name the pipeline owns is not copied again.
+    const qsizetype leading = trimmed.data() - name.constData();
+    name.truncate(leading + trimmed.size());
+    name.remove(0, leading);
+    return name;
 }
 
 } // namespace corvane

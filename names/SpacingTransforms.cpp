@@ -10,13 +10,26 @@ QString UnderscoresToSpaces(QString name) {
     return name.replace(u'_', u' ');
 }
 
+namespace {
+
+// Whether a dash past the first character lacks its space before or after.
+bool HasBareDash(QStringView name) {
+    for (qsizetype dash = name.indexOf(u'-', 1); dash >= 0; dash = name.indexOf(u'-', dash + 1)) {
+        if (name.at(dash - 1) != u' ' || dash + 1 == name.size() || name.at(dash + 1) != u' ')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QString SpacesAroundDashes(QString name) {
     EnsureFits(name);
-    if (name.indexOf(u'-', 1) < 0)
+    if (!HasBareDash(name))
         return name;
 
     // At most one space on each side of every dash.
-    QString spaced(name.size() * 3, Qt::Uninitialized);
+    QString spaced(name.size() + 2 * name.count(u'-'), Qt::Uninitialized);
     QChar* out = spaced.data();
     const qsizetype length = name.size();
     for (qsizetype p = 0; p < length; ++p) {

@@ -9,10 +9,9 @@
 namespace corvane {
 
 bool IsEntryName(QStringView name) {
-    // One pass over the name: this runs for both names of every file of a batch.
-    const bool plain =
-        std::none_of(name.begin(), name.end(), [](QChar c) { return c == u'/' || c == QChar(0); });
-    return plain && !name.isEmpty() && name != u"." && name != u"..";
+    // This runs for both names of every file of a batch: two vectorised scans beat one loop.
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(QChar(0));
 }
 
 QByteArray InFolder(const QByteArray& folder, const QByteArray& name) {
