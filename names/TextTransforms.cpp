@@ -59,7 +59,8 @@ QString RemoveCharacters(QString name, QStringView characters) {
 QString ReplaceText(QString name, const QString& search, const QString& replacement) {
     EnsureFits(name);
     EnsureFits(search);
-    if (search.isEmpty())
+    // Most names hold no such text: a search is far cheaper than the replace's own set-up.
+    if (search.isEmpty() || !name.contains(search))
         return name;
     name.replace(search, replacement);
     EnsureFits(name);
