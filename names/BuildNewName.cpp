@@ -14,7 +14,7 @@ namespace corvane {
 QString BuildNewName(QString name, const RenameOptions& options) {
     EnsureFits(name);
     if (options.Option3)
-        name = UpperCaseAfterDash(std::move(name));
+        name = UpperCaseAfterDash(std::move(name), options.language);
     if (options.Check1 != Unchecked)
         name = UnderscoresToSpaces(std::move(name));
     if (options.Check2 != Unchecked)
@@ -22,7 +22,7 @@ QString BuildNewName(QString name, const RenameOptions& options) {
     if (options.Check6 != Unchecked)
         name = SpacesAroundDashes(std::move(name));
     if (options.Option1)
-        name = MakeProperCase(std::move(name));
+        name = MakeProperCase(std::move(name), options.language);
     if (options.Check4 != Unchecked)
         name = RemoveCharacters(std::move(name), options.Text2);
     if (options.Check5 != Unchecked && !options.Text3.isEmpty())
@@ -30,9 +30,9 @@ QString BuildNewName(QString name, const RenameOptions& options) {
     if (options.Check3 != Unchecked)
         name = DeleteTrackNumber(std::move(name), options.DecimalSeparator);
     if (!options.Option4)
-        name = FirstCapital(std::move(name));
+        name = FirstCapital(std::move(name), options.language);
     if (options.Option2)
-        name = LowerCase(std::move(name));
+        name = LowerCase(std::move(name), options.language);
     return TrimSpaces(std::move(name));
 }
 

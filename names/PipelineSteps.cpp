@@ -48,15 +48,15 @@ QString DeleteTrackNumber(QString name, QStringView decimalSeparator) {
     return name;
 }
 
-QString FirstCapital(QString name) {
+QString FirstCapital(QString name, CaseLanguage language) {
     EnsureFits(name);
-    MapCase(name, 0, CharacterEnd(name, 0), LetterCase::Upper);
+    MapCase(name, 0, CharacterEnd(name, 0), LetterCase::Upper, language);
     return name;
 }
 
-QString LowerCase(QString name) {
+QString LowerCase(QString name, CaseLanguage language) {
     EnsureFits(name);
-    MapCase(name, 0, name.size(), LetterCase::Lower);
+    MapCase(name, 0, name.size(), LetterCase::Lower, language);
     return name;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "names/CaseMapping.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -18,10 +20,10 @@ QString DeleteTrackNumber(QString name, QStringView decimalSeparator);
 bool ReadsAsTrackNumber(QStringView text, QStringView decimalSeparator);
 
 // The first character in upper case, the rest unchanged.
-QString FirstCapital(QString name);
+QString FirstCapital(QString name, CaseLanguage language);
 
 // The whole name in lower case.
-QString LowerCase(QString name);
+QString LowerCase(QString name, CaseLanguage language);
 
 // Leading and trailing spaces (U+0020 only) removed.
 QString TrimSpaces(QString name);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "names/CaseMapping.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -26,6 +28,8 @@ struct RenameOptions {
     QString Text4;
     // The user's number format, which decides whether "1." reads as a track number.
     QString DecimalSeparator = QLocale().decimalPoint();
+    // The user's locale, which decides how letters change case.
+    CaseLanguage language = SessionCaseLanguage();
 };
 
 } // namespace corvane

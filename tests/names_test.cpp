@@ -23,13 +23,17 @@ const QHash<QString, Transform>& Transforms() {
     static const QHash<QString, Transform> transforms{
         {QStringLiteral("UnderscoresToSpaces"), UnderscoresToSpaces},
         {QStringLiteral("SpacesAroundDashes"), SpacesAroundDashes},
-        {QStringLiteral("MakeProperCase"), MakeProperCase},
-        {QStringLiteral("UpperCaseAfterDash"), UpperCaseAfterDash},
+        {QStringLiteral("MakeProperCase"),
+         [](QString name) { return MakeProperCase(std::move(name), CaseLanguage::Common); }},
+        {QStringLiteral("UpperCaseAfterDash"),
+         [](QString name) { return UpperCaseAfterDash(std::move(name), CaseLanguage::Common); }},
         {QStringLiteral("CommaToDash"), CommaToDash},
         {QStringLiteral("DeleteTrackNumber"),
          [](QString name) { return DeleteTrackNumber(std::move(name), u"."); }},
-        {QStringLiteral("FirstCapital"), FirstCapital},
-        {QStringLiteral("LowerCase"), LowerCase},
+        {QStringLiteral("FirstCapital"),
+         [](QString name) { return FirstCapital(std::move(name), CaseLanguage::Common); }},
+        {QStringLiteral("LowerCase"),
+         [](QString name) { return LowerCase(std::move(name), CaseLanguage::Common); }},
     };
     return transforms;
 }
@@ -80,6 +84,8 @@ private Q_SLOTS:
     void replaceText();
     void pipeline_data();
     void pipeline();
+    void caseFollowsTheLocale_data();
+    void caseFollowsTheLocale();
     void generatedNamesFollowTheRules();
     void overflowThrowsInsteadOfWrapping();
 };
@@ -292,6 +298,51 @@ void NamesTest::pipeline() {
     QFETCH(QString, name);
     QFETCH(RenameOptions, options);
     QFETCH(QString, expected);
+    QCOMPARE(BuildNewName(name, options), expected);
+}
+
+void NamesTest::caseFollowsTheLocale_data() {
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QString>("caseRule"); // the case option, or "first" for the first capital
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* label, const char* locale, const char* caseRule,
+                        const QString& name, const QString& expected) {
+        QTest::newRow(label) << QByteArray(locale) << QString::fromLatin1(caseRule) << name
+                             << expected;
+    };
+    row("tr: proper case, dotted capitals", "tr_TR.UTF-8", "Option1", u"istanbul_ilk.mp3"_qs,
+        u"İstanbul İlk.mp3"_qs);
+    row("tr: lower case, dotless and dotted", "tr_TR.UTF-8", "Option2", u"İZMİR_IŞIK.MP3"_qs,
+        u"izmir ışık.mp3"_qs);
+    row("tr: upper case after dash", "tr_TR.UTF-8", "Option3", u"ilk-ışık"_qs, u"İlk - ıŞık"_qs);
+    row("az: first capital", "az_AZ", "first", u"ilk"_qs, u"İlk"_qs);
+    row("el: final sigma ends each word", "el_GR.UTF-8", "Option2", u"ΟΔΟΣ_ΟΝΕΙΡΩΝ.MP3"_qs,
+        u"οδος ονειρων.mp3"_qs);
+    row("el: sigma within a word or alone", "el_GR.UTF-8", "Option2", u"ΣΟΣΑ Σ"_qs, u"σοσα σ"_qs);
+    row("de: dotted i is no Turkish i", "de_DE.UTF-8", "Option1", u"istanbul ilk"_qs,
+        u"Istanbul Ilk"_qs);
+    row("de: sharp s keeps its length", "de_DE.UTF-8", "first", u"ßach"_qs, u"ßach"_qs);
+    row("de: capital sharp s lowers", "de_DE.UTF-8", "Option2", u"STRAẞE"_qs, u"straße"_qs);
+    row("de: dotted capital would grow", "de_DE.UTF-8", "Option2", u"İZMİR"_qs, u"İzmİr"_qs);
+}
+
+void NamesTest::caseFollowsTheLocale() {
+    QFETCH(QByteArray, locale);
+    QFETCH(QString, caseRule);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    const QByteArray before = qgetenv("LC_ALL");
+    qputenv("LC_ALL", locale);
+    const RenameOptions options = With([&](RenameOptions& set) {
+        set.Check1 = set.Check6 = Checked;
+        set.Option4 = false;
+        if (caseRule != u"first")
+            *(caseRule == u"Option1"   ? &set.Option1
+              : caseRule == u"Option2" ? &set.Option2
+                                       : &set.Option3) = true;
+    });
+    qputenv("LC_ALL", before);
     QCOMPARE(BuildNewName(name, options), expected);
 }
 
