@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "names/NaturalOrder.h"
 
+#include <algorithm>
+
 namespace corvane {
 namespace {
 
@@ -30,11 +32,29 @@ int CompareNumbers(QStringView a, QStringView b) {
     return a.compare(b);
 }
 
+// Case folded, at once for the letters of ASCII.
+char16_t Folded(QChar c) {
+    const char16_t unit = c.unicode();
+    if (unit < 0x80)
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    return c.toCaseFolded().unicode();
+}
+
+// How far two names run alike, to the start of the number they may end in: names of one folder
+// share long beginnings, which are passed over at once.
+qsizetype SameBeginning(QStringView a, QStringView b) {
+    const qsizetype shorter = std::min(a.size(), b.size());
+    qsizetype same = std::mismatch(a.begin(), a.begin() + shorter, b.begin()).first - a.begin();
+    while (same > 0 && IsDigit(a.at(same - 1)))
+        --same;
+    return same;
+}
+
 } // namespace
 
 bool NaturalLess(QStringView a, QStringView b) {
-    qsizetype i = 0;
-    qsizetype j = 0;
+    qsizetype i = SameBeginning(a, b);
+    qsizetype j = i;
     while (i < a.size() && j < b.size()) {
         if (IsDigit(a.at(i)) && IsDigit(b.at(j))) {
             const qsizetype endA = DigitRunEnd(a, i);
@@ -45,8 +65,8 @@ bool NaturalLess(QStringView a, QStringView b) {
             j = endB;
             continue;
         }
-        const QChar foldedA = a.at(i).toCaseFolded();
-        const QChar foldedB = b.at(j).toCaseFolded();
+        const char16_t foldedA = Folded(a.at(i));
+        const char16_t foldedB = Folded(b.at(j));
         if (foldedA != foldedB)
             return foldedA < foldedB;
         ++i;

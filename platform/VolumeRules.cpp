@@ -96,8 +96,9 @@ VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
     qint64 limit = kWindowsLimit;
     if (!rules.windowsNames && (!system.nameLimit(folder, limit).ok() || limit <= 0))
         limit = kWindowsLimit;
+    // At most three bytes a UTF-16 unit: most names are measured without being encoded.
     const bool holdsLonger = std::any_of(entries.begin(), entries.end(), [&](const QString& entry) {
-        return entry.toUtf8().size() > limit;
+        return entry.size() * 3 > limit && entry.toUtf8().size() > limit;
     });
     rules.byteLimit = kernelWindows || (rules.windowsNames && holdsLonger) ? 0 : limit;
     rules.ignoresCase = IgnoresCase(system, folder, entries);

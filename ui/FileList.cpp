@@ -6,6 +6,8 @@
 
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QToolTip>
+#include <QtConcurrentRun>
 
 namespace corvane {
 
@@ -15,7 +17,8 @@ FileList::FileList(const DriveTable& drives, QWidget* parent)
     setEditTriggers(NoEditTriggers);
     setModel(m_model);
     m_previewTimer.setSingleShot(true);
-    connect(&m_previewTimer, &QTimer::timeout, this, &FileList::preview);
+    connect(&m_previewTimer, &QTimer::timeout, this, &FileList::startPreview);
+    connect(&m_making, &QFutureWatcher<QList<RenamePlan>>::finished, this, &FileList::previewMade);
 }
 
 void FileList::setFolder(const QString& folder) {
@@ -57,39 +60,101 @@ QString FileList::currentName() const {
     return currentIndex().isValid() ? currentIndex().data().toString() : QString();
 }
 
-void FileList::setPlanner(Planner planner) {
-    m_planner = std::move(planner);
+void FileList::setOptionsSource(OptionsSource options) {
+    m_options = std::move(options);
     updatePreview();
 }
 
 void FileList::updatePreview() {
-    if (m_planner)
-        m_previewTimer.start(0);
+    if (!m_options)
+        return;
+    ++m_wanted;
+    // Keystrokes that come together are one change.
+    m_previewTimer.start(0);
 }
 
-void FileList::preview() {
+void FileList::startPreview() {
+    if (m_making.isRunning() || m_shown == m_wanted)
+        return;
+    m_makingFor = m_wanted;
+    m_making.setFuture(
+        QtConcurrent::run([names = m_model->names(), listing = m_listing, options = m_options()] {
+            return PlanBatch(names, listing.entries, listing.rules, options);
+        }));
+}
+
+void FileList::previewMade() {
+    if (m_makingFor == m_wanted && m_shown != m_wanted) {
+        m_model->setPlans(m_making.result());
+        m_shown = m_wanted;
+        Q_EMIT marksShown();
+    }
+    // Marks for options since changed are dropped; those of now are made next.
+    startPreview();
+}
+
+void FileList::previewNow() {
     m_previewTimer.stop();
-    m_model->setPlans(m_planner(m_model->names(), m_listing));
+    if (!m_options || m_shown == m_wanted)
+        return;
+    m_model->setPlans(PlanBatch(m_model->names(), m_listing.entries, m_listing.rules, m_options()));
+    m_shown = m_wanted;
+    Q_EMIT marksShown();
 }
 
 QList<RenamePlan> FileList::plans() {
-    if (m_previewTimer.isActive())
-        preview();
+    previewNow();
     return m_model->plans();
+}
+
+void FileList::showName(const QString& name) {
+    const qsizetype row = names().indexOf(name);
+    if (row < 0)
+        return;
+    setCurrentIndex(m_model->index(int(row)));
+    scrollTo(currentIndex(), PositionAtCenter);
+}
+
+void FileList::showMark(const QModelIndex& index) {
+    QToolTip::showText(viewport()->mapToGlobal(visualRect(index).bottomLeft()),
+                       index.data(Qt::ToolTipRole).toString(), viewport(), visualRect(index));
+}
+
+void FileList::goToNextStop() {
+    previewNow();
+    const QList<RenamePlan>& plans = m_model->plans();
+    const qsizetype count = plans.size();
+    const qsizetype from = currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    for (qsizetype step = 0; step < count; ++step) {
+        const qsizetype row = (from + step) % count;
+        const PreviewMark mark = plans.at(row).mark;
+        if (mark != PreviewMark::Unchanged && mark != PreviewMark::Changes) {
+            showName(plans.at(row).name);
+            showMark(currentIndex());
+            return;
+        }
+    }
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && currentIndex().isValid())
+    const bool markAsked = event->key() == Qt::Key_F1 && event->modifiers() == Qt::ShiftModifier;
+    if (enter && currentIndex().isValid()) {
         Q_EMIT doubleClicked(currentIndex());
-    else
+    } else if (event->key() == Qt::Key_F8 && event->modifiers() == Qt::NoModifier) {
+        goToNextStop();
+    } else if (markAsked && currentIndex().isValid()) {
+        previewNow();
+        showMark(currentIndex());
+    } else {
         QListView::keyPressEvent(event);
+    }
 }
 
 bool FileList::viewportEvent(QEvent* event) {
     // A tooltip asked for before the marks caught up shows the options of now.
-    if (event->type() == QEvent::ToolTip && m_previewTimer.isActive())
-        preview();
+    if (event->type() == QEvent::ToolTip)
+        previewNow();
     return QListView::viewportEvent(event);
 }
 

@@ -5,6 +5,7 @@
 #include "files/RenamePlan.h"
 #include "platform/DriveTable.h"
 
+#include <QFutureWatcher>
 #include <QListView>
 #include <QTimer>
 #include <functional>
@@ -20,8 +21,7 @@ class FileList : public QListView {
     Q_OBJECT
 
 public:
-    using Planner =
-        std::function<QList<RenamePlan>(const QStringList& names, const FolderListing& listing)>;
+    using OptionsSource = std::function<RenameOptions()>;
 
     FileList(const DriveTable& drives, QWidget* parent);
 
@@ -41,29 +41,47 @@ public:
     // does not report.
     bool unwatched() const { return m_listing.rules.unwatched; }
 
-    // What the batch would do with the names; asked again after `updatePreview`.
-    void setPlanner(Planner planner);
-    // The options changed: the marks follow once the window is idle.
+    // The options the marks follow; asked again after `updatePreview`.
+    void setOptionsSource(OptionsSource options);
+    // The options changed: the marks follow, made on another thread so that typing never waits;
+    // a change that comes meanwhile supersedes them.
     void updatePreview();
     // The plans the marks show, made now if the options changed since: what the batch carries out.
     QList<RenamePlan> plans();
+    // Selects a name and scrolls it into sight.
+    void showName(const QString& name);
+
+Q_SIGNALS:
+    // The marks show the options of now.
+    void marksShown();
 
 protected:
     bool viewportEvent(QEvent* event) override;
-    // Enter on a name does what a double-click does.
+    // Enter on a name does what a double-click does; F8 goes to the next name the batch would
+    // stop on; Shift+F1 shows the chosen name's mark.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showMatching();
-    void preview();
+    // Starts making the marks for the options of now, unless they are being made already.
+    void startPreview();
+    void previewMade();
+    // The marks of now, made on this thread if they are not shown yet.
+    void previewNow();
+    void showMark(const QModelIndex& index);
+    void goToNextStop();
 
     const DriveTable& m_drives;
     QString m_folder;
     QString m_pattern = QStringLiteral("*.*");
     FolderListing m_listing;
     FileListModel* m_model;
-    Planner m_planner;
+    OptionsSource m_options;
     QTimer m_previewTimer;
+    QFutureWatcher<QList<RenamePlan>> m_making;
+    quint64 m_wanted = 0; // counts the changes the marks are to follow
+    quint64 m_makingFor = 0;
+    quint64 m_shown = 0;
 };
 
 } // namespace corvane

@@ -95,9 +95,7 @@ void Form1::connectHandlers() {
     for (QRadioButton* option : {Option1, Option2, Option3, Option4})
         connect(option, &QRadioButton::clicked, this, &Form1::CheckOrOption_Click);
     connect(menAbout, &QAction::triggered, this, &Form1::menAbout_Click);
-    File1->setPlanner([this](const QStringList& names, const FolderListing& listing) {
-        return PlanBatch(names, listing.entries, listing.rules, currentOptions());
-    });
+    File1->setOptionsSource([this] { return currentOptions(); });
     const auto* mounts = new MountWatcher(m_drives, this);
     connect(mounts, &MountWatcher::mountsChanged, this, &Form1::Mounts_Change);
     connect(&m_folderWatch, &QFileSystemWatcher::directoryChanged, this, &Form1::Folder_Change);
@@ -148,7 +146,8 @@ void Form1::Command1_Click() {
         ShowFileError(unlisted);
         return;
     }
-    const BatchJob job = m_lastBatch.batch(Dir1->path(), File1->listedFolder(), File1->plans());
+    const QList<RenamePlan> plans = File1->plans();
+    const BatchJob job = m_lastBatch.batch(Dir1->path(), File1->listedFolder(), plans);
     const BatchOutcome outcome =
         runInBackground(QStringLiteral("Renaming"), [job](const BatchProgress& progress) {
             return RunBatchJob(job, progress);
@@ -159,6 +158,12 @@ void Form1::Command1_Click() {
     ShowUnfinished(outcome.unfinished);
     ShowFileError(outcome.result.code, outcome.result.stranded);
     catchUp();
+    // The file the batch stopped on is shown, under the name it is left with.
+    const BatchResult& result = outcome.result;
+    if (result.code != kNoError && !result.cancelled && result.renamed < plans.size()) {
+        const QString& leftAs = result.stranded.leftAs;
+        File1->showName(leftAs.isEmpty() ? plans.at(result.renamed).name : leftAs);
+    }
 }
 
 void Form1::Command3_Click() {
