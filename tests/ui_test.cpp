@@ -13,6 +13,7 @@
 #include "ui/InterfaceFont.h"
 #include "ui/ProgressWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -30,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
@@ -114,6 +116,7 @@ private Q_SLOTS:
     void failingUndoSaysSo();
     void logOfAnEarlierSessionIsKeptButNotOffered();
     void stoppedBatchCanBeUndoneWhereItRan();
+    void stopsReachKeyboardAndScreenReader();
     void replaceFieldTicksReplace();
     void patternFiltersAtOnce();
     void listsFollowTheFolder();
@@ -278,6 +281,45 @@ void UiTest::stoppedBatchCanBeUndoneWhereItRan() {
     QCOMPARE(window.listed(), QStringList{u"a a.mp3"_qs});
     QCOMPARE(window.drive.names("batch"), QByteArrayList({"a b.mp3", "a_a.mp3", "a_b.mp3"}));
     QCOMPARE(window.dialogs.messages.size(), 1);
+}
+
+// A screen reader hears every control's name and each file's mark; a keyboard user reaches the
+// files the batch would stop on, and finds the one it stopped on chosen and in sight.
+void UiTest::stopsReachKeyboardAndScreenReader() {
+    Window window({"b_1.mp3", "b_2.mp3", "b_3\".mp3", "b_4.mp3", "b_5.mp3"});
+    const auto heard = [](QObject* control, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(control)->text(text);
+    };
+    const QList<std::pair<const char*, QString>> named{
+
+        {"Dir1", u"Folders"_qs},
+        {"Text1", u"File pattern"_qs},
+        {"File1", u"Files"_qs},
+        {"Text2", u"Characters to remove"_qs},
+        {"Text3", u"Text to replace"_qs},
+        {"Text4", u"Replace with"_qs},
+        {"Check1", u"Replace underscores with spaces"_qs}};
+    for (const auto& [control, name] : named)
+        QCOMPARE(heard(window.get<QWidget>(control), QAccessible::Name), name);
+    auto* batch = window.get<QPushButton>("Command1");
+    QVERIFY(!batch->toolTip().isEmpty());
+    QCOMPARE(heard(batch, QAccessible::Description), batch->toolTip());
+
+    auto* files = window.get<QListView>("File1");
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_F8);
+    QCOMPARE(files->currentIndex().row(), 2);
+    QAccessibleInterface* cell =
+        QAccessible::queryAccessibleInterface(files)->tableInterface()->cellAt(2, 0);
+    QVERIFY(cell->text(QAccessible::Description).contains(u"The batch would stop here"_qs));
+    QTest::keyClick(files, Qt::Key_F1, Qt::ShiftModifier);
+    QCOMPARE(QToolTip::text(), cell->text(QAccessible::Description));
+
+    files->setCurrentIndex(files->model()->index(0, 0));
+    window.click("Command1");
+    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
+    QCOMPARE(files->currentIndex().data().toString(), u"b_3\".mp3"_qs);
+    QVERIFY(files->viewport()->rect().contains(files->visualRect(files->currentIndex())));
 }
 
 void UiTest::replaceFieldTicksReplace() {
@@ -571,12 +613,17 @@ void UiTest::aboutOpensOnceAndReopensCentred() {
     QVERIFY(!first->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(first->minimumSize(), first->maximumSize());
     first->move(centred + QPoint(40, 30));
-    // Enter on the focused Close closes the window, as a click does.
+    // A dialog to a screen reader, its picture named.
+    QCOMPARE(QAccessible::queryAccessibleInterface(first)->role(), QAccessible::Dialog);
+    QVERIFY(!first->findChild<QLabel*>(u"Picture1"_qs)->accessibleName().isEmpty());
+    // Enter on the focused Close closes the window, as a click does; so does Escape.
     QTest::keyClick(first->focusWidget(), Qt::Key_Return);
     QTRY_COMPARE(aboutWindows().size(), 0);
     about->trigger();
     QCOMPARE(aboutWindows().size(), 1);
     QTRY_VERIFY(Centred(aboutWindows().first()));
+    QTest::keyClick(aboutWindows().first(), Qt::Key_Escape);
+    QTRY_COMPARE(aboutWindows().size(), 0);
 }
 
 void UiTest::exitRemovesTheLog() {
@@ -655,8 +702,10 @@ void UiTest::picturesStandOutInBothThemes() {
     dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
     dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
     for (const QPalette& palette : {QPalette(QColor(0xef, 0xef, 0xef)), dark}) {
-        for (const QString& picture : {u":/undo.png"_qs, u":/copy.png"_qs}) {
+        for (const ButtonPictureKind picture : {ButtonPictureKind::Undo, ButtonPictureKind::Copy}) {
             const QIcon icon = ButtonPicture(picture, palette);
+            // Drawn anew for a screen at 200%, not enlarged.
+            QVERIFY(icon.availableSizes().contains(QSize(32, 30)));
             const QImage normal = icon.pixmap(QSize(16, 15)).toImage();
             const QImage disabled = icon.pixmap(QSize(16, 15), QIcon::Disabled).toImage();
             // The darkest or lightest stroke stands well apart from the button face, and the
@@ -674,8 +723,8 @@ void UiTest::picturesStandOutInBothThemes() {
                     disabledAlpha += disabled.pixelColor(x, y).alpha();
                 }
             }
-            QVERIFY2(contrast > 150, qPrintable(picture));
-            QVERIFY2(disabledAlpha * 2 < normalAlpha, qPrintable(picture));
+            QVERIFY(contrast > 150);
+            QVERIFY(disabledAlpha * 2 < normalAlpha);
         }
     }
 }

@@ -41,6 +41,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const RenamePlan& previewed = m_plans.at(row);
     switch (role) {
     case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
         return PreviewTip(previewed);
     case Qt::DecorationRole:
         return m_marks.at(size_t(previewed.mark));

@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <initializer_list>
+#include <utility>
 
 // The window's controls at their designed places, captions and start states, in tab order.
 
@@ -73,6 +75,18 @@ void Form1::createControls() {
     for (QCheckBox* ticked : {Check1, Check2, Check6})
         ticked->setChecked(true);
     setButtonPictures();
+    // A screen reader names each control after its caption, the label beside it, or what it
+    // holds (the drive list, its drive).
+    for (const auto& [control, name] :
+         std::initializer_list<std::pair<QWidget*, const char*>>{{Dir1, "Folders"},
+                                                                 {Text1, "File pattern"},
+                                                                 {File1, "Files"},
+                                                                 {Text2, "Characters to remove"},
+                                                                 {Text3, "Text to replace"},
+                                                                 {Text4, "Replace with"}})
+        control->setAccessibleName(text(name));
+    Command1->setToolTip(text("Rename every listed file by the chosen rules"));
+    Command1->setAccessibleDescription(Command1->toolTip());
     Command4->setToolTip(text("Copy names to clipboard"));
     Command4->setAccessibleName(text("Copy names to clipboard"));
     Command3->setToolTip(text("Undo"));
@@ -97,8 +111,8 @@ void Form1::createControls() {
 }
 
 void Form1::setButtonPictures() {
-    Command4->setIcon(ButtonPicture(QStringLiteral(":/copy.png"), palette()));
-    Command3->setIcon(ButtonPicture(QStringLiteral(":/undo.png"), palette()));
+    Command4->setIcon(ButtonPicture(ButtonPictureKind::Copy, palette()));
+    Command3->setIcon(ButtonPicture(ButtonPictureKind::Undo, palette()));
 }
 
 } // namespace corvane

@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
+Form4::Form4(QWidget* parent) : QDialog(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     // Customized, so that the window manager is told of exactly these buttons: no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -40,6 +40,7 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
     picture->setGeometry(TwipsRect(360, 1080, 2295, 1455));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(QStringLiteral(":/about.gif")));
+    picture->setAccessibleName(QStringLiteral("Corvane picture"));
     auto* version = new QLabel(QStringLiteral("v. " CORVANE_VERSION), this);
     version->setObjectName(QStringLiteral("Label2"));
     version->setGeometry(TwipsRect(3000, 1080, 855, 255));
@@ -49,6 +50,8 @@ Form4::Form4(QWidget* parent) : QWidget(parent, Qt::Window) {
     close->setDefault(true);
     close->setFocus();
     connect(close, &QPushButton::clicked, this, &Form4::Command1_Click);
+    // Escape rejects a dialog, which only hides it: this one closes, as its button does.
+    connect(this, &QDialog::rejected, this, &Form4::Command1_Click);
     Form_Load();
 }
 

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 namespace corvane {
 
-// The About window: product name, version and picture. It deletes itself when closed.
-class Form4 : public QWidget {
+// The About window: product name, version and picture. A dialog to assistive tools, shown
+// without holding the main window; Escape closes it, and it deletes itself when closed.
+class Form4 : public QDialog {
     Q_OBJECT
 
 public:
