@@ -17,19 +17,6 @@ $convert -size 48x48 xc:none \
     -fill '#e9c46a' -stroke none -draw 'rectangle 9,40 39,42' \
     PNG8:corvane.png
 
-# Copy names: two overlapping documents, 16 x 15.
-$convert -size 16x15 xc:none -stroke '#000000' -fill '#ffffff' \
-    -draw 'rectangle 1,1 9,11' -draw 'line 3,4 7,4' -draw 'line 3,6 7,6' \
-    -draw 'rectangle 6,4 14,14' -stroke '#1d3557' \
-    -draw 'line 8,7 12,7' -draw 'line 8,9 12,9' -draw 'line 8,11 12,11' \
-    PNG8:copy.png
-
-# Undo: an arrow curving back to the left, 16 x 15.
-$convert -size 16x15 xc:none -stroke '#1d3557' -strokewidth 2 -fill none \
-    -draw 'arc 4,3 14,13 270,90' -draw 'line 9,13 6,13' \
-    -stroke none -fill '#1d3557' -draw 'polygon 1,3 6,0 6,6' -draw 'rectangle 6,2 9,4' \
-    PNG8:undo.png
-
 # About picture, 150 x 90 GIF with a full 256-colour global table: notes over a staff at dusk.
 $convert -size 150x90 gradient:'#1d3557'-'#e76f51' \
     -stroke '#f1faee' -strokewidth 1 \

@@ -26,6 +26,7 @@ dpkg-deb --field "$deb" Depends | grep -q 'libqt6widgets6' || { echo "no Qt 6 de
 lintian --fail-on error "$deb"
 
 dpkg-deb --field "$deb" Depends | grep -q 'qt6-qpa-plugins' || { echo "no platform plugins"; exit 1; }
+dpkg-deb --field "$deb" Recommends | grep -q 'qt6-wayland' || { echo "no Wayland plugin"; exit 1; }
 
 # The .deb installed without recommended packages into a clean minimal Debian, where nothing
 # else has brought in what it needs, opens its window there.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The real program under a real X server: xdotool presses the batch button, then Undo, and the
-# folder's names and the undo log's bytes are checked after each. Then, under a window manager
-# (openbox), the main and About windows must sit centred by their frames.
+# Started with no display, the program says why and fails. The real program under a real X
+# server: xdotool presses the batch button, then Undo, and the folder's names and the undo log's
+# bytes are checked after each. Then, under a window manager (openbox), the main and About
+# windows must sit centred by their frames.
 # Usage: e2e_test.sh <corvane binary>
 set -euo pipefail
 binary=$1
@@ -31,6 +32,13 @@ await() {
 names() { (cd "$work/home" && ls -1 | tr '\n' '|'); }
 names_are() { [[ "$(names)" == "$1" ]]; }
 log=$work/state/corvane/razveljavi.txt
+
+# Without a display it can reach, the program says so in one line and fails, without Qt's abort.
+status=0
+said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" \
+    XDG_STATE_HOME="$work/state" "$binary" 2>&1) || status=$?
+[[ $status -eq 1 && $said == "Corvane needs a graphical desktop session: no display found" ]] ||
+    fail "without a display: status $status, said: $said"
 
 source "$(dirname "$0")/../scripts/xvfb.sh"
 start_xvfb "$work"

@@ -3,13 +3,14 @@
 
 #include <QIcon>
 #include <QPalette>
-#include <QString>
 
 namespace corvane {
 
+enum class ButtonPictureKind { Copy, Undo };
+
 // A picture button's picture, legible on the palette's buttons: where the theme is dark, its
 // dark strokes take the button text's colour; disabled, it is drawn faint, so that the two
-// states never look alike.
-QIcon ButtonPicture(const QString& resource, const QPalette& palette);
+// states never look alike. It is drawn for the screen's pixel ratio.
+QIcon ButtonPicture(ButtonPictureKind kind, const QPalette& palette);
 
 } // namespace corvane
