@@ -16,7 +16,13 @@ constexpr char16_t kDotlessI = 0x0131;
 
 char32_t Mapped(char32_t c, LetterCase letterCase, CaseLanguage language) {
     const bool turkic = language == CaseLanguage::Turkic;
-    if (letterCase == LetterCase::Upper)
+    // Most letters of most names are ASCII: mapped without Unicode's tables.
+    const bool upper = letterCase == LetterCase::Upper;
+    if (c < 0x80 && !(turkic && (c == u'i' || c == u'I'))) {
+        const bool mapped = upper ? (c >= u'a' && c <= u'z') : (c >= u'A' && c <= u'Z');
+        return mapped ? c ^ 0x20 : c;
+    }
+    if (upper)
         return turkic && c == u'i' ? kCapitalDottedI : QChar::toUpper(c);
     if (turkic && c == u'I')
         return kDotlessI;
