@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "PipelineOracle.h"
 #include "names/BuildNewName.h"
 #include "names/CaseTransforms.h"
 #include "names/NameLimits.h"
@@ -7,7 +6,6 @@
 #include "names/SpacingTransforms.h"
 #include "names/TextTransforms.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 #include <functional>
 
@@ -51,23 +49,6 @@ void ChooseCase(RenameOptions& options, bool* chosen) {
     *chosen = true;
 }
 
-// About `longest` UTF-16 units, among them every kind the rules treat apart: spaces and other
-// blanks, dashes and dash-like signs, digits and signs, letters with and without case, and
-// letters beyond U+FFFF.
-QString RandomName(QRandomGenerator& random, int longest = 24) {
-    static const QString alphabet = QStringLiteral("aZ_- ,.#@%~01 9+ßéÄ-_ \t\u00a0\u2013") +
-                                    QStringLiteral("\U0001F600\U00010428\U00010400");
-    QString name;
-    const int length = random.bounded(0, longest + 1);
-    while (name.size() < length) {
-        const qsizetype p = random.bounded(alphabet.size());
-        const bool pair = alphabet.at(p).isSurrogate();
-        const qsizetype start = pair && alphabet.at(p).isLowSurrogate() ? p - 1 : p;
-        name += QStringView(alphabet).sliced(start, pair ? 2 : 1);
-    }
-    return name;
-}
-
 } // namespace
 
 class NamesTest : public QObject {
@@ -86,7 +67,6 @@ private Q_SLOTS:
     void pipeline();
     void caseFollowsTheLocale_data();
     void caseFollowsTheLocale();
-    void generatedNamesFollowTheRules();
     void overflowThrowsInsteadOfWrapping();
 };
 
@@ -344,25 +324,6 @@ void NamesTest::caseFollowsTheLocale() {
     });
     qputenv("LC_ALL", before);
     QCOMPARE(BuildNewName(name, options), expected);
-}
-
-// Random names under random option sets, held against the rules written out step by step.
-void NamesTest::generatedNamesFollowTheRules() {
-    QRandomGenerator random(20261206);
-    for (int i = 0; i < 20000; ++i) {
-        const QString name = RandomName(random);
-        RenameOptions options;
-        for (int* box : {&options.Check1, &options.Check2, &options.Check3, &options.Check4,
-                         &options.Check5, &options.Check6})
-            *box = int(random.bounded(3));
-        bool* choices[] = {&options.Option1, &options.Option2, &options.Option3, &options.Option4};
-        ChooseCase(options, choices[random.bounded(4)]);
-        options.Text2 = RandomName(random, 6);
-        options.Text3 = RandomName(random, 2);
-        options.Text4 = RandomName(random, 4);
-        options.DecimalSeparator = random.bounded(2) ? u"."_qs : u","_qs;
-        QCOMPARE(BuildNewName(name, options), OracleNewName(name, options));
-    }
 }
 
 void NamesTest::overflowThrowsInsteadOfWrapping() {
