@@ -50,8 +50,6 @@ private Q_SLOTS:
     void batchRenamesAndLogsEveryFile();
     void batchStopsAtTheFirstFailure_data();
     void batchStopsAtTheFirstFailure();
-    void faultAtAnyRename_data();
-    void faultAtAnyRename();
     void logThatCannotBeFinishedIsReported_data();
     void logThatCannotBeFinishedIsReported();
     void batchWithoutItsLogFolderRenamesNothing();
@@ -165,40 +163,6 @@ void FilesTest::batchStopsAtTheFirstFailure() {
     const BatchResult result = session.batch(options);
     QCOMPARE(result.code, code);
     QCOMPARE(drive.names(), after);
-    VerifyLogAndUndo(drive, session, files, result.renamed);
-}
-
-void FilesTest::faultAtAnyRename_data() {
-    QTest::addColumn<int>("error");
-    QTest::addColumn<int>("failRenameAt");
-    QTest::addColumn<FileErrorCode>("code");
-    // One errno of each kind a batch meets; the errno table itself is the platform's.
-    const QList<std::pair<int, FileErrorCode>> codes{
-        {ENOENT, kFileNotFound},    {EEXIST, kFileExists}, {EROFS, kAccessDenied},
-        {ENOMEDIUM, kDiskNotReady}, {ENOSPC, kDiskFull},   {EIO, kDeviceIoError}};
-    for (const auto& [error, code] : codes) {
-        for (const int k : {1, 4, 8}) {
-            QTest::addRow("%s at rename %d", strerrorname_np(error), k) << error << k << code;
-        }
-    }
-}
-
-void FilesTest::faultAtAnyRename() {
-    QFETCH(int, error);
-    QFETCH(int, failRenameAt);
-    QFETCH(FileErrorCode, code);
-    FaultySystemCalls system;
-    system.failAt(FaultySystemCalls::RenameNoReplace, failRenameAt, error);
-    TestDrive drive(system);
-    QByteArrayList files;
-    for (char c = 'a'; c <= 'h'; ++c)
-        files.append(QByteArray("track_") + c + ".mp3");
-    drive.makeFiles(files);
-
-    Session session(drive.drives());
-    const BatchResult result = session.batch();
-    QCOMPARE(result.code, code);
-    QCOMPARE(result.renamed, failRenameAt - 1);
     VerifyLogAndUndo(drive, session, files, result.renamed);
 }
 
