@@ -20,327 +20,314 @@ class PlatformTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void namesSurviveDecodeAndEncode_data();
-    void namesSurviveDecodeAndEncode();
-    void randomBytesSurvive();
-    void textWithoutBytesCannotBeEncoded();
-    void pattern_data();
-    void pattern();
-    void naturalOrder_data();
-    void naturalOrder();
-    void listingIsNaturalAndHidesDotFiles();
-    void drivePaths_data();
-    void drivePaths();
-    void readiness();
-    void mountsComeAndGoLettersStay();
-    void networkMountsAreDrives();
-    void errnoCodes_data();
-    void errnoCodes();
-    void renameCodesFromRealFailures_data();
-    void renameCodesFromRealFailures();
-};
-
-void PlatformTest::namesSurviveDecodeAndEncode_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("decoded");
-    QTest::newRow("utf-8") << QByteArray("Bj\xc3\xb6rk.mp3") << u"Björk.mp3"_qs;
-    QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_qs;
-    QTest::newRow("byte-order mark first") << QByteArray("\xef\xbb\xbf.mp3") << u"\ufeff.mp3"_qs;
-    QTest::newRow("byte-order mark after an escape")
-        << QByteArray("\xff\xef\xbb\xbfx") << u"\xdcff\ufeffx"_qs;
-    QTest::newRow("latin-1") << QByteArray("Bj\xf6rk.mp3") << u"Bj\xdcf6rk.mp3"_qs;
-    QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80") << u"\xdced\xdcb2\xdc80"_qs;
-    QTest::newRow("past U+10FFFF")
-        << QByteArray("\xf4\x90\x80\x80") << u"\xdcf4\xdc90\xdc80\xdc80"_qs;
-    QTest::newRow("cut short") << QByteArray("a\xe2\x82") << u"a\xdce2\xdc82"_qs;
-}
-
-void PlatformTest::namesSurviveDecodeAndEncode() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, decoded);
-    QCOMPARE(DecodeName(bytes), decoded);
-    QCOMPARE(EncodeName(decoded), std::optional<QByteArray>(bytes));
-}
-
-void PlatformTest::randomBytesSurvive() {
-    QRandomGenerator random(42);
-    for (int i = 0; i < 5000; ++i) {
-        QByteArray bytes(random.bounded(1, 40), Qt::Uninitialized);
-        for (char& byte : bytes)
-            byte = char(random.bounded(1, 256));
-        QCOMPARE(EncodeName(DecodeName(bytes)), std::optional<QByteArray>(bytes));
+    void namesSurviveDecodeAndEncode_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("utf-8") << QByteArray("Bj\xc3\xb6rk.mp3") << u"Björk.mp3"_qs;
+        QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_qs;
+        QTest::newRow("byte-order mark first")
+            << QByteArray("\xef\xbb\xbf.mp3") << u"\ufeff.mp3"_qs;
+        QTest::newRow("byte-order mark after an escape")
+            << QByteArray("\xff\xef\xbb\xbfx") << u"\xdcff\ufeffx"_qs;
+        QTest::newRow("latin-1") << QByteArray("Bj\xf6rk.mp3") << u"Bj\xdcf6rk.mp3"_qs;
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xb2\x80") << u"\xdced\xdcb2\xdc80"_qs;
+        QTest::newRow("past U+10FFFF")
+            << QByteArray("\xf4\x90\x80\x80") << u"\xdcf4\xdc90\xdc80\xdc80"_qs;
+        QTest::newRow("cut short") << QByteArray("a\xe2\x82") << u"a\xdce2\xdc82"_qs;
     }
-}
 
-void PlatformTest::textWithoutBytesCannotBeEncoded() {
-    QVERIFY(!EncodeName(u"a\xd83d"_qs));          // a lone high surrogate
-    QVERIFY(!EncodeName(QString(QChar(0xDC20)))); // an escape below the bytes' range
-}
+    void namesSurviveDecodeAndEncode() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, decoded);
+        QCOMPARE(DecodeName(bytes), decoded);
+        QCOMPARE(EncodeName(decoded), std::optional<QByteArray>(bytes));
+    }
 
-void PlatformTest::pattern_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("matches");
-    QTest::newRow("extension") << u"*.mp3"_qs << u"song.mp3"_qs << true;
-    QTest::newRow("letter case ignored") << u"*.mp3"_qs << u"SONG.MP3"_qs << true;
-    QTest::newRow("extension must end") << u"*.mp3"_qs << u"song.mp3.part"_qs << false;
-    QTest::newRow("several") << u"*.mp3;*.ogg"_qs << u"song.ogg"_qs << true;
-    QTest::newRow("question mark") << u"0?.mp3"_qs << u"07.mp3"_qs << true;
-    QTest::newRow("star dot star") << u"*.*"_qs << u"README"_qs << true;
-    QTest::newRow("empty lists all") << QString() << u"song.mp3"_qs << true;
-    QTest::newRow("folder part") << u"c:\\music\\*.mp3"_qs << u"song.mp3"_qs << false;
-    QTest::newRow("drive part") << u"c:*.mp3"_qs << u"c:x.mp3"_qs << false;
-    QTest::newRow("a colon in the name") << u"*.mp3"_qs << u"c:x.mp3"_qs << true;
-    QTest::newRow("blanks around parts") << u" *.ogg ; *.mp3"_qs << u"a.mp3"_qs << true;
-    QTest::newRow("many stars") << u"*a*a*a*a*b"_qs << QString(60, u'a') << false;
-}
+    void randomBytesSurvive() {
+        QRandomGenerator random(42);
+        for (int i = 0; i < 5000; ++i) {
+            QByteArray bytes(random.bounded(1, 40), Qt::Uninitialized);
+            for (char& byte : bytes)
+                byte = char(random.bounded(1, 256));
+            QCOMPARE(EncodeName(DecodeName(bytes)), std::optional<QByteArray>(bytes));
+        }
+    }
 
-void PlatformTest::pattern() {
-    QFETCH(QString, pattern);
-    QFETCH(QString, name);
-    QFETCH(bool, matches);
-    QCOMPARE(FilePattern(pattern).matches(name), matches);
-}
+    void textWithoutBytesCannotBeEncoded() {
+        QVERIFY(!EncodeName(u"a\xd83d"_qs));          // a lone high surrogate
+        QVERIFY(!EncodeName(QString(QChar(0xDC20)))); // an escape below the bytes' range
+    }
 
-void PlatformTest::naturalOrder_data() {
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("second");
-    QTest::newRow("numbers by value") << u"2 a.mp3"_qs << u"10 a.mp3"_qs;
-    QTest::newRow("leading zeros count by value") << u"09.mp3"_qs << u"10.mp3"_qs;
-    QTest::newRow("equal values: fewer zeros last") << u"01.mp3"_qs << u"1.mp3"_qs;
-    QTest::newRow("zeros alone") << u"00.mp3"_qs << u"1.mp3"_qs;
-    QTest::newRow("past 64 bits") << u"99999999999999999999"_qs << u"100000000000000000000"_qs;
-    QTest::newRow("case ignored") << u"a.mp3"_qs << u"B.mp3"_qs;
-    QTest::newRow("same but case") << u"A.mp3"_qs << u"a.mp3"_qs;
-    QTest::newRow("shorter first") << u"track"_qs << u"track 1"_qs;
-    QTest::newRow("digits before letters") << u"1.mp3"_qs << u"a.mp3"_qs;
-}
+    void pattern_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("extension") << u"*.mp3"_qs << u"song.mp3"_qs << true;
+        QTest::newRow("letter case ignored") << u"*.mp3"_qs << u"SONG.MP3"_qs << true;
+        QTest::newRow("extension must end") << u"*.mp3"_qs << u"song.mp3.part"_qs << false;
+        QTest::newRow("several") << u"*.mp3;*.ogg"_qs << u"song.ogg"_qs << true;
+        QTest::newRow("question mark") << u"0?.mp3"_qs << u"07.mp3"_qs << true;
+        QTest::newRow("star dot star") << u"*.*"_qs << u"README"_qs << true;
+        QTest::newRow("empty lists all") << QString() << u"song.mp3"_qs << true;
+        QTest::newRow("folder part") << u"c:\\music\\*.mp3"_qs << u"song.mp3"_qs << false;
+        QTest::newRow("drive part") << u"c:*.mp3"_qs << u"c:x.mp3"_qs << false;
+        QTest::newRow("a colon in the name") << u"*.mp3"_qs << u"c:x.mp3"_qs << true;
+        QTest::newRow("blanks around parts") << u" *.ogg ; *.mp3"_qs << u"a.mp3"_qs << true;
+        QTest::newRow("many stars") << u"*a*a*a*a*b"_qs << QString(60, u'a') << false;
+    }
 
-// The order is strict both ways round, so sorting never depends on the order files come in.
-void PlatformTest::naturalOrder() {
-    QFETCH(QString, first);
-    QFETCH(QString, second);
-    QVERIFY(NaturalLess(first, second));
-    QVERIFY(!NaturalLess(second, first));
-    QVERIFY(!NaturalLess(first, first));
-}
+    void pattern() {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        QFETCH(bool, matches);
+        QCOMPARE(FilePattern(pattern).matches(name), matches);
+    }
 
-void PlatformTest::listingIsNaturalAndHidesDotFiles() {
-    TestDrive drive;
-    drive.makeFiles({"10 b.mp3", "2 a.mp3", "B.mp3", "a.mp3", ".hidden.mp3", "x.ogg"});
-    drive.makeFiles({"sub.mp3"}, "sub.mp3");
-    const FolderListing files = ListedFiles(drive.drives(), u"c:\\");
-    QCOMPARE(files.code, kNoError);
-    QCOMPARE(MatchingNames(files.names, u"*.mp3"),
-             QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
-    QCOMPARE(ListedFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
-    QCOMPARE(ListedFiles(drive.drives(), u"c:\\missing").code, kPathNotFound);
-}
+    void naturalOrder_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("numbers by value") << u"2 a.mp3"_qs << u"10 a.mp3"_qs;
+        QTest::newRow("leading zeros count by value") << u"09.mp3"_qs << u"10.mp3"_qs;
+        QTest::newRow("equal values: fewer zeros last") << u"01.mp3"_qs << u"1.mp3"_qs;
+        QTest::newRow("zeros alone") << u"00.mp3"_qs << u"1.mp3"_qs;
+        QTest::newRow("past 64 bits") << u"99999999999999999999"_qs << u"100000000000000000000"_qs;
+        QTest::newRow("case ignored") << u"a.mp3"_qs << u"B.mp3"_qs;
+        QTest::newRow("same but case") << u"A.mp3"_qs << u"a.mp3"_qs;
+        QTest::newRow("shorter first") << u"track"_qs << u"track 1"_qs;
+        QTest::newRow("digits before letters") << u"1.mp3"_qs << u"a.mp3"_qs;
+    }
 
-void PlatformTest::drivePaths_data() {
-    QTest::addColumn<QString>("drivePath");
-    QTest::addColumn<QByteArray>("hostSuffix"); // after the temporary folder; empty for none
-    QTest::newRow("drive root") << u"c:\\"_qs << QByteArray("/home");
-    QTest::newRow("folders") << u"c:\\Music\\Album"_qs << QByteArray("/home/Music/Album");
-    QTest::newRow("windows is the state")
-        << u"C:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
-    QTest::newRow("windows deeper stays") << u"c:\\a\\windows"_qs << QByteArray("/home/a/windows");
-    QTest::newRow("another drive") << u"d:\\Music"_qs << QByteArray("/stick/Music");
-    QTest::newRow("another drive, upper case") << u"D:\\x\\"_qs << QByteArray("/stick/x");
-    QTest::newRow("its windows folder is its own")
-        << u"d:\\windows"_qs << QByteArray("/stick/windows");
-    QTest::newRow("no medium") << u"e:\\x"_qs << QByteArray();
-    QTest::newRow("no such drive") << u"q:\\x"_qs << QByteArray();
-    QTest::newRow("no drive") << u"Music"_qs << QByteArray();
-    QTest::newRow("climbing out") << u"d:\\..\\x"_qs << QByteArray();
-}
+    // The order is strict both ways round, so sorting never depends on the order files come in.
+    void naturalOrder() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QVERIFY(NaturalLess(first, second));
+        QVERIFY(!NaturalLess(second, first));
+        QVERIFY(!NaturalLess(first, first));
+    }
 
-void PlatformTest::drivePaths() {
-    QFETCH(QString, drivePath);
-    QFETCH(QByteArray, hostSuffix);
-    const QByteArray base = "/base";
-    const DriveTable drives({{u'c', base + "/home", u"home"_qs},
-                             {u'd', base + "/stick", u"/media/stick"_qs},
-                             {u'e', QByteArray(), u"/dev/sr0"_qs}},
-                            base + "/state");
-    const std::optional<QByteArray> host = drives.hostPath(drivePath);
-    QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
-}
+    void listingIsNaturalAndHidesDotFiles() {
+        TestDrive drive;
+        drive.makeFiles({"10 b.mp3", "2 a.mp3", "B.mp3", "a.mp3", ".hidden.mp3", "x.ogg"});
+        drive.makeFiles({"sub.mp3"}, "sub.mp3");
+        const FolderListing files = ListedFiles(drive.drives(), u"c:\\");
+        QCOMPARE(files.code, kNoError);
+        QCOMPARE(MatchingNames(files.names, u"*.mp3"),
+                 QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
+        QCOMPARE(ListedFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
+        QCOMPARE(ListedFiles(drive.drives(), u"c:\\missing").code, kPathNotFound);
+    }
 
-void PlatformTest::readiness() {
-    QTemporaryDir removable;
-    const DriveTable drives({{u'c', QFile::encodeName(removable.path()), u"home"_qs},
-                             {u'd', QByteArray(), u"/dev/sr0"_qs},
-                             {u'e', "/media/gone-for-good", u"/media/gone-for-good"_qs}},
-                            QByteArray("/nowhere"));
-    QCOMPARE(drives.readiness(u'c'), kNoError);
-    QCOMPARE(drives.readiness(u'D'), kDiskNotReady);
-    QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
-    QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
-    QCOMPARE(FolderOnHost(drives, u"d:\\").rename(u"a", u"b").code, kDiskNotReady);
-}
+    void drivePaths_data() {
+        QTest::addColumn<QString>("drivePath");
+        QTest::addColumn<QByteArray>("hostSuffix"); // after the temporary folder; empty for none
+        QTest::newRow("drive root") << u"c:\\"_qs << QByteArray("/home");
+        QTest::newRow("folders") << u"c:\\Music\\Album"_qs << QByteArray("/home/Music/Album");
+        QTest::newRow("windows is the state")
+            << u"C:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
+        QTest::newRow("windows deeper stays")
+            << u"c:\\a\\windows"_qs << QByteArray("/home/a/windows");
+        QTest::newRow("another drive") << u"d:\\Music"_qs << QByteArray("/stick/Music");
+        QTest::newRow("another drive, upper case") << u"D:\\x\\"_qs << QByteArray("/stick/x");
+        QTest::newRow("its windows folder is its own")
+            << u"d:\\windows"_qs << QByteArray("/stick/windows");
+        QTest::newRow("no medium") << u"e:\\x"_qs << QByteArray();
+        QTest::newRow("no such drive") << u"q:\\x"_qs << QByteArray();
+        QTest::newRow("no drive") << u"Music"_qs << QByteArray();
+        QTest::newRow("climbing out") << u"d:\\..\\x"_qs << QByteArray();
+    }
 
-void PlatformTest::mountsComeAndGoLettersStay() {
-    QTemporaryFile mounts;
-    QVERIFY(mounts.open());
-    const auto mounted = [&](const QByteArray& lines) {
-        QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
-    };
-    mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sda1 / ext4 rw 0 0\n");
-    DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/state");
-    table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {"/dev/sr0"}});
-    const auto letters = [&] {
-        QStringList shown;
-        for (const Drive& drive : table.drives())
-            shown.append(drive.letter + u' ' + drive.place);
-        return shown.join(u", ");
-    };
-    QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, z /"_qs);
-    QVERIFY(!table.readMounts());
+    void drivePaths() {
+        QFETCH(QString, drivePath);
+        QFETCH(QByteArray, hostSuffix);
+        const QByteArray base = "/base";
+        const DriveTable drives({{u'c', base + "/home", u"home"_qs},
+                                 {u'd', base + "/stick", u"/media/stick"_qs},
+                                 {u'e', QByteArray(), u"/dev/sr0"_qs}},
+                                base + "/state");
+        const std::optional<QByteArray> host = drives.hostPath(drivePath);
+        QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
+    }
 
-    // A player plugged in sorts before the stick, but the stick keeps its letter.
-    mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n");
-    QVERIFY(table.readMounts());
-    QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f /media/u/A PLAYER, z /"_qs);
-    // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
-    mounted("/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
-    QVERIFY(table.readMounts());
-    QCOMPARE(letters(), u"c home, d /media/u/CD, f /media/u/A PLAYER, z /"_qs);
-    QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
-    QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
-}
+    void readiness() {
+        QTemporaryDir removable;
+        const DriveTable drives({{u'c', QFile::encodeName(removable.path()), u"home"_qs},
+                                 {u'd', QByteArray(), u"/dev/sr0"_qs},
+                                 {u'e', "/media/gone-for-good", u"/media/gone-for-good"_qs}},
+                                QByteArray("/nowhere"));
+        QCOMPARE(drives.readiness(u'c'), kNoError);
+        QCOMPARE(drives.readiness(u'D'), kDiskNotReady);
+        QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
+        QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
+        QCOMPARE(FolderOnHost(drives, u"d:\\").rename(u"a", u"b").code, kDiskNotReady);
+    }
 
-// Network and FUSE mounts become drives after the removable ones, by their type wherever they
-// are mounted, each named for its share or folder and its machine; the desktop's own mounts and
-// the folders that are drives already stay out.
-void PlatformTest::networkMountsAreDrives() {
-    QTemporaryDir gvfs;
-    for (const char* share : {"smb-share:server=127.0.0.1,share=music", "sftp:host=nas,user=u"})
-        QVERIFY(QDir(gvfs.path()).mkdir(QString::fromLatin1(share)));
-    const QByteArray gvfsPoint = QFile::encodeName(gvfs.path());
-    QTemporaryFile mounts;
-    QVERIFY(mounts.open());
-    const auto mounted = [&](const QByteArray& lines) {
-        QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
-    };
-    const QByteArray system = "proc /proc proc rw 0 0\n"
-                              "portal /run/user/1000/doc fuse.portal rw 0 0\n"
-                              "tmpfs /run/user/1000 tmpfs rw 0 0\n"
-                              "fusectl /sys/fs/fuse/connections fusectl rw 0 0\n"
-                              "squashfuse /snap/core/1 fuse.snapfuse ro 0 0\n"
-                              "nas:/home /home nfs4 rw 0 0\n"
-                              "/dev/sdb1 /media/u/STICK vfat rw 0 0\n";
-    const QByteArray network = "u@127.0.0.1:/srv/music /home/u/nas fuse.sshfs rw 0 0\n"
-                               "cloud:albums /home/u/cloud fuse.rclone rw 0 0\n"
-                               "nas:/export/music /net/music nfs rw 0 0\n"
-                               "//127.0.0.1/share /mnt2/share cifs rw 0 0\n"
-                               "kio-fuse /run/user/1000/kio-fuse-x fuse.kio-fuse rw 0 0\n"
-                               "http://dav.example/remote/mp3 /home/u/dav davfs rw 0 0\n";
-    mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" + network);
-    DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/home/u/state");
-    table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {}});
-    const auto letters = [&] {
-        QStringList shown;
-        for (const Drive& drive : table.drives())
-            shown.append(drive.letter + u' ' + drive.place);
-        return shown;
-    };
-    // In mount-point order: the ones in the home folder, elsewhere, then gvfs's shares.
-    QCOMPARE(letters(),
-             QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
-                          u"f mp3 on dav.example"_qs, u"g music on 127.0.0.1"_qs,
-                          u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
-                          u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
-    QCOMPARE(table.hostPath(u"l:\\a.mp3"),
-             gvfsPoint + "/smb-share:server=127.0.0.1,share=music/a.mp3");
-    // The sshfs mount goes, the rest keep their letters; one mounted later takes the free one.
-    mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" +
-            network.sliced(network.indexOf('\n') + 1) +
-            "nas:/music /home/u/more fuse.sshfs rw 0 0\n");
-    QVERIFY(table.readMounts());
-    QCOMPARE(letters(),
-             QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
-                          u"f mp3 on dav.example"_qs, u"g music on nas"_qs,
-                          u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
-                          u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
-}
+    void mountsComeAndGoLettersStay() {
+        QTemporaryFile mounts;
+        QVERIFY(mounts.open());
+        const auto mounted = [&](const QByteArray& lines) {
+            QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
+        };
+        mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sda1 / ext4 rw 0 0\n");
+        DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/state");
+        table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {"/dev/sr0"}});
+        const auto letters = [&] {
+            QStringList shown;
+            for (const Drive& drive : table.drives())
+                shown.append(drive.letter + u' ' + drive.place);
+            return shown.join(u", ");
+        };
+        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, z /"_qs);
+        QVERIFY(!table.readMounts());
 
-void PlatformTest::errnoCodes_data() {
-    QTest::addColumn<int>("error");
-    QTest::addColumn<FileErrorCode>("code");
-    const QList<std::pair<int, FileErrorCode>> table{{0, kNoError},
-                                                     {ENOTDIR, kPathNotFound},
-                                                     {EEXIST, kFileExists},
-                                                     {ENOTEMPTY, kFileExists},
-                                                     {EACCES, kAccessDenied},
-                                                     {EPERM, kAccessDenied},
-                                                     {EROFS, kAccessDenied},
-                                                     {EBUSY, kAccessDenied},
-                                                     {ETXTBSY, kAccessDenied},
-                                                     {ENOMEDIUM, kDiskNotReady},
-                                                     {ENODEV, kDeviceUnavailable},
-                                                     {ENXIO, kDeviceUnavailable},
-                                                     {ENOSPC, kDiskFull},
-                                                     {EDQUOT, kDiskFull},
-                                                     {ENAMETOOLONG, kBadFileName},
-                                                     {EINVAL, kBadFileName},
-                                                     {EIO, kDeviceIoError},
-                                                     {EXDEV, kDeviceIoError}};
-    for (const auto& [error, code] : table)
-        QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
-}
+        // A player plugged in sorts before the stick, but the stick keeps its letter.
+        mounted(
+            "/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n");
+        QVERIFY(table.readMounts());
+        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f /media/u/A PLAYER, z /"_qs);
+        // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
+        mounted(
+            "/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
+        QVERIFY(table.readMounts());
+        QCOMPARE(letters(), u"c home, d /media/u/CD, f /media/u/A PLAYER, z /"_qs);
+        QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
+        QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
+    }
 
-// ENOENT is told apart by the caller; every other errno has one code.
-void PlatformTest::errnoCodes() {
-    QFETCH(int, error);
-    QFETCH(FileErrorCode, code);
-    QCOMPARE(CodeForErrno(error, kFileNotFound), code);
-    QCOMPARE(CodeForErrno(error, kPathNotFound), code);
-    QCOMPARE(CodeForErrno(ENOENT, kFileNotFound), kFileNotFound);
-    QCOMPARE(CodeForErrno(ENOENT, kPathNotFound), kPathNotFound);
-}
+    // Network and FUSE mounts become drives after the removable ones, by their type wherever they
+    // are mounted, each named for its share or folder and its machine; the desktop's own mounts and
+    // the folders that are drives already stay out.
+    void networkMountsAreDrives() {
+        QTemporaryDir gvfs;
+        for (const char* share : {"smb-share:server=127.0.0.1,share=music", "sftp:host=nas,user=u"})
+            QVERIFY(QDir(gvfs.path()).mkdir(QString::fromLatin1(share)));
+        const QByteArray gvfsPoint = QFile::encodeName(gvfs.path());
+        QTemporaryFile mounts;
+        QVERIFY(mounts.open());
+        const auto mounted = [&](const QByteArray& lines) {
+            QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
+        };
+        const QByteArray system = "proc /proc proc rw 0 0\n"
+                                  "portal /run/user/1000/doc fuse.portal rw 0 0\n"
+                                  "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                                  "fusectl /sys/fs/fuse/connections fusectl rw 0 0\n"
+                                  "squashfuse /snap/core/1 fuse.snapfuse ro 0 0\n"
+                                  "nas:/home /home nfs4 rw 0 0\n"
+                                  "/dev/sdb1 /media/u/STICK vfat rw 0 0\n";
+        const QByteArray network = "u@127.0.0.1:/srv/music /home/u/nas fuse.sshfs rw 0 0\n"
+                                   "cloud:albums /home/u/cloud fuse.rclone rw 0 0\n"
+                                   "nas:/export/music /net/music nfs rw 0 0\n"
+                                   "//127.0.0.1/share /mnt2/share cifs rw 0 0\n"
+                                   "kio-fuse /run/user/1000/kio-fuse-x fuse.kio-fuse rw 0 0\n"
+                                   "http://dav.example/remote/mp3 /home/u/dav davfs rw 0 0\n";
+        mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" + network);
+        DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/home/u/state");
+        table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {}});
+        const auto letters = [&] {
+            QStringList shown;
+            for (const Drive& drive : table.drives())
+                shown.append(drive.letter + u' ' + drive.place);
+            return shown;
+        };
+        // In mount-point order: the ones in the home folder, elsewhere, then gvfs's shares.
+        QCOMPARE(letters(),
+                 QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
+                              u"f mp3 on dav.example"_qs, u"g music on 127.0.0.1"_qs,
+                              u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
+                              u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
+        QCOMPARE(table.hostPath(u"l:\\a.mp3"),
+                 gvfsPoint + "/smb-share:server=127.0.0.1,share=music/a.mp3");
+        // The sshfs mount goes, the rest keep their letters; one mounted later takes the free one.
+        mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" +
+                network.sliced(network.indexOf('\n') + 1) +
+                "nas:/music /home/u/more fuse.sshfs rw 0 0\n");
+        QVERIFY(table.readMounts());
+        QCOMPARE(letters(),
+                 QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
+                              u"f mp3 on dav.example"_qs, u"g music on nas"_qs,
+                              u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
+                              u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
+    }
 
-void PlatformTest::renameCodesFromRealFailures_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("oldName");
-    QTest::addColumn<QString>("newName");
-    QTest::addColumn<FileErrorCode>("code");
-    QTest::newRow("renamed") << u"c:\\"_qs << u"a.mp3"_qs << u"A b.mp3"_qs << kNoError;
-    QTest::newRow("same name") << u"c:\\"_qs << u"a.mp3"_qs << u"a.mp3"_qs << kNoError;
-    QTest::newRow("missing file") << u"c:\\"_qs << u"gone.mp3"_qs << u"x.mp3"_qs << kFileNotFound;
-    QTest::newRow("taken name") << u"c:\\"_qs << u"a.mp3"_qs << u"b.mp3"_qs << kFileExists;
-    QTest::newRow("taken in another case")
-        << u"c:\\"_qs << u"b.mp3"_qs << u"B.mp3"_qs << kFileExists;
-    QTest::newRow("missing folder")
-        << u"c:\\nowhere"_qs << u"a.mp3"_qs << u"x.mp3"_qs << kPathNotFound;
-    QTest::newRow("empty") << u"c:\\"_qs << u"a.mp3"_qs << QString() << kBadFileName;
-    QTest::newRow("dot dot") << u"c:\\"_qs << u"a.mp3"_qs << u".."_qs << kBadFileName;
-    QTest::newRow("slash") << u"c:\\"_qs << u"a.mp3"_qs << u"x/a.mp3"_qs << kBadFileName;
-    QTest::newRow("backslash") << u"c:\\"_qs << u"a.mp3"_qs << u"x\\a.mp3"_qs << kBadFileName;
-    // Only the undo log cannot carry a quote; the host can.
-    QTest::newRow("quote") << u"c:\\"_qs << u"a.mp3"_qs << u"\"a\".mp3"_qs << kNoError;
-    // The volume decides the length: ext4 holds 255 bytes, so 127 two-byte letters and one more
-    // byte pass.
-    QTest::newRow("past the volume's limit")
-        << u"c:\\"_qs << u"a.mp3"_qs << u"xx"_qs + QString(127, u'\xe9') << kBadFileName;
-    QTest::newRow("at the volume's limit")
-        << u"c:\\"_qs << u"a.mp3"_qs << u"x"_qs + QString(127, u'\xe9') << kNoError;
-    QTest::newRow("a leading dot would hide it")
-        << u"c:\\"_qs << u"a.mp3"_qs << u".mp3"_qs << kBadFileName;
-    QTest::newRow("old name climbing out")
-        << u"c:\\"_qs << u"../a.mp3"_qs << u"x.mp3"_qs << kBadFileName;
-}
+    void errnoCodes_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<FileErrorCode>("code");
+        const QList<std::pair<int, FileErrorCode>> table{{0, kNoError},
+                                                         {ENOTDIR, kPathNotFound},
+                                                         {EEXIST, kFileExists},
+                                                         {ENOTEMPTY, kFileExists},
+                                                         {EACCES, kAccessDenied},
+                                                         {EPERM, kAccessDenied},
+                                                         {EROFS, kAccessDenied},
+                                                         {EBUSY, kAccessDenied},
+                                                         {ETXTBSY, kAccessDenied},
+                                                         {ENOMEDIUM, kDiskNotReady},
+                                                         {ENODEV, kDeviceUnavailable},
+                                                         {ENXIO, kDeviceUnavailable},
+                                                         {ENOSPC, kDiskFull},
+                                                         {EDQUOT, kDiskFull},
+                                                         {ENAMETOOLONG, kBadFileName},
+                                                         {EINVAL, kBadFileName},
+                                                         {EIO, kDeviceIoError},
+                                                         {EXDEV, kDeviceIoError}};
+        for (const auto& [error, code] : table)
+            QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
+    }
 
-void PlatformTest::renameCodesFromRealFailures() {
-    QFETCH(QString, folder);
-    QFETCH(QString, oldName);
-    QFETCH(QString, newName);
-    QFETCH(FileErrorCode, code);
-    TestDrive drive;
-    drive.makeFiles({"a.mp3", "b.mp3", "B.mp3"});
-    QCOMPARE(FolderOnHost(drive.drives(), folder).rename(oldName, newName).code, code);
-    QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3", "B.mp3"}));
-}
+    // ENOENT is told apart by the caller; every other errno has one code.
+    void errnoCodes() {
+        QFETCH(int, error);
+        QFETCH(FileErrorCode, code);
+        QCOMPARE(CodeForErrno(error, kFileNotFound), code);
+        QCOMPARE(CodeForErrno(error, kPathNotFound), code);
+        QCOMPARE(CodeForErrno(ENOENT, kFileNotFound), kFileNotFound);
+        QCOMPARE(CodeForErrno(ENOENT, kPathNotFound), kPathNotFound);
+    }
+
+    void renameCodesFromRealFailures_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("oldName");
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<FileErrorCode>("code");
+        QTest::newRow("renamed") << u"c:\\"_qs << u"a.mp3"_qs << u"A b.mp3"_qs << kNoError;
+        QTest::newRow("same name") << u"c:\\"_qs << u"a.mp3"_qs << u"a.mp3"_qs << kNoError;
+        QTest::newRow("missing file")
+            << u"c:\\"_qs << u"gone.mp3"_qs << u"x.mp3"_qs << kFileNotFound;
+        QTest::newRow("taken name") << u"c:\\"_qs << u"a.mp3"_qs << u"b.mp3"_qs << kFileExists;
+        QTest::newRow("taken in another case")
+            << u"c:\\"_qs << u"b.mp3"_qs << u"B.mp3"_qs << kFileExists;
+        QTest::newRow("missing folder")
+            << u"c:\\nowhere"_qs << u"a.mp3"_qs << u"x.mp3"_qs << kPathNotFound;
+        QTest::newRow("empty") << u"c:\\"_qs << u"a.mp3"_qs << QString() << kBadFileName;
+        QTest::newRow("dot dot") << u"c:\\"_qs << u"a.mp3"_qs << u".."_qs << kBadFileName;
+        QTest::newRow("slash") << u"c:\\"_qs << u"a.mp3"_qs << u"x/a.mp3"_qs << kBadFileName;
+        QTest::newRow("backslash") << u"c:\\"_qs << u"a.mp3"_qs << u"x\\a.mp3"_qs << kBadFileName;
+        // Only the undo log cannot carry a quote; the host can.
+        QTest::newRow("quote") << u"c:\\"_qs << u"a.mp3"_qs << u"\"a\".mp3"_qs << kNoError;
+        // The volume decides the length: ext4 holds 255 bytes, so 127 two-byte letters and one more
+        // byte pass.
+        QTest::newRow("past the volume's limit")
+            << u"c:\\"_qs << u"a.mp3"_qs << u"xx"_qs + QString(127, u'\xe9') << kBadFileName;
+        QTest::newRow("at the volume's limit")
+            << u"c:\\"_qs << u"a.mp3"_qs << u"x"_qs + QString(127, u'\xe9') << kNoError;
+        QTest::newRow("a leading dot would hide it")
+            << u"c:\\"_qs << u"a.mp3"_qs << u".mp3"_qs << kBadFileName;
+        QTest::newRow("old name climbing out")
+            << u"c:\\"_qs << u"../a.mp3"_qs << u"x.mp3"_qs << kBadFileName;
+    }
+
+    void renameCodesFromRealFailures() {
+        QFETCH(QString, folder);
+        QFETCH(QString, oldName);
+        QFETCH(QString, newName);
+        QFETCH(FileErrorCode, code);
+        TestDrive drive;
+        drive.makeFiles({"a.mp3", "b.mp3", "B.mp3"});
+        QCOMPARE(FolderOnHost(drive.drives(), folder).rename(oldName, newName).code, code);
+        QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3", "B.mp3"}));
+    }
+};
 
 QTEST_GUILESS_MAIN(PlatformTest)
 #include "platform_test.moc"

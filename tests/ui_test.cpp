@@ -108,628 +108,605 @@ class UiTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void startsInTheDesignedState();
-    void everyCaptionFits();
-    void everyRuleControlReachesTheBatch_data();
-    void everyRuleControlReachesTheBatch();
-    void failingUndoSaysSo();
-    void logOfAnEarlierSessionIsKeptButNotOffered();
-    void stoppedBatchCanBeUndoneWhereItRan();
-    void stopsReachKeyboardAndScreenReader();
-    void replaceFieldTicksReplace();
-    void patternFiltersAtOnce();
-    void listsFollowTheFolder();
-    void networkFolderIsReadAgainWhenTheWindowComesBack();
-    void drivesFollowTheMounts_data();
-    void drivesFollowTheMounts();
-    void cancelledBatchLeavesFilesAndLogInAgreement();
-    void marksShowWhereTheBatchWouldStop();
-    void handRename_data();
-    void handRename();
-    void previewShowsTheNewName();
-    void clipboardHoldsTheNamesCutAtTheirFirstDot();
-    void unavailableDrivesAreReported();
-    void aboutOpensOnceAndReopensCentred();
-    void startUpFinishesCutShortRenamesAndNamesTheRest();
-    void enterPressesTheFocusedButton();
-    void unreadableFolderSaysSoAndKeepsTheLastBatch();
-    void picturesStandOutInBothThemes();
-    void folderWithABackslashIsShownNotOpened();
-};
-
-void UiTest::initTestCase() {
-    Q_INIT_RESOURCE(corvane);
-    QApplication::setFont(InterfaceFont());
-}
-
-void UiTest::startsInTheDesignedState() {
-    Window window({"b.mp3", "a.MP3", "c.ogg"});
-    QCOMPARE(window.listed(), QStringList({u"a.MP3"_qs, u"b.mp3"_qs}));
-    QCOMPARE(window.get<QComboBox>("Drive1")->currentText(), u"c: [home]"_qs);
-    QVERIFY(window.get<QRadioButton>("Option4")->isChecked());
-    for (const char* box : {"Check1", "Check2", "Check6"})
-        QVERIFY2(window.get<QCheckBox>(box)->isChecked(), box);
-    for (const char* box : {"Check3", "Check4", "Check5"})
-        QVERIFY2(!window.get<QCheckBox>(box)->isChecked(), box);
-    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
-    QCOMPARE(window.get<QLineEdit>("Text2")->text(), u"@%&$#~"_qs);
-    QCOMPARE(window.form->centralWidget()->size(), QSize(463, 480));
-    QCOMPARE(window.form->windowTitle(), u"Corvane"_qs);
-    QVERIFY(window.drive.names("../state").contains("razveljavi.txt"));
-    QCOMPARE(window.drive.log(), QByteArray());
-    QTRY_VERIFY(Centred(window.form.get()));
-
-    // Tab order follows the design, from the drive list round to it again.
-    QStringList order;
-    QWidget* const first = window.get<QWidget>("Drive1");
-    QWidget* w = first;
-    do {
-        if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus)
-            order.append(w->objectName());
-        w = w->nextInFocusChain();
-    } while (w != first && order.size() <= 21);
-    QCOMPARE(order.join(u' '), u"Drive1 Dir1 Text1 File1 Option4 Option1 Option3 Option2 Check1 "
-                               "Check2 Check6 Check3 Check4 Text2 Check5 Text3 Text4 Command1 "
-                               "Command4 Command3 Command2"_qs);
-}
-
-void UiTest::everyCaptionFits() {
-    Window window;
-    const QList<QAbstractButton*> buttons = window.form->findChildren<QAbstractButton*>();
-    QVERIFY(buttons.size() >= 14);
-    for (const QAbstractButton* button : buttons) {
-        // A box's caption shares its width with the box itself.
-        const int needed = qobject_cast<const QPushButton*>(button)
-                               ? button->fontMetrics().horizontalAdvance(button->text())
-                               : button->sizeHint().width();
-        QVERIFY2(needed <= button->width(), qPrintable(button->text()));
+    void initTestCase() {
+        Q_INIT_RESOURCE(corvane);
+        QApplication::setFont(InterfaceFont());
     }
-    const QLabel* with = window.get<QLabel>("Label1");
-    QVERIFY(with->fontMetrics().horizontalAdvance(with->text()) <= with->width());
-}
 
-void UiTest::everyRuleControlReachesTheBatch_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("clicked"); // controls clicked, or "Text2=..." typed
-    QTest::addColumn<QString>("renamed");
-    const auto row = [](const char* file, const QStringList& clicked, const char* renamed) {
-        QTest::newRow(qPrintable(clicked.join(u' ')))
-            << QString::fromUtf8(file) << clicked << QString::fromUtf8(renamed);
-    };
-    row("a_b,c-d.mp3", {u"Check1"_qs}, "a_b - c - d.mp3");
-    row("a_b,c-d.mp3", {u"Check2"_qs}, "a b,c - d.mp3");
-    row("a_b,c-d.mp3", {u"Check6"_qs}, "a b-c-d.mp3");
-    row("01 x#y.mp3", {u"Check3"_qs}, "x#y.mp3");
-    row("01 x#y.mp3", {u"Check4"_qs}, "01 xy.mp3");
-    row("01 x#y.mp3", {u"Check4"_qs, u"Text2=x"_qs}, "01 #y.mp3");
-    row("song x.mp3", {u"Text3=x"_qs, u"Text4=y"_qs}, "song y.mp3");
-    row("the song.MP3", {u"Option1"_qs}, "The Song.MP3");
-    row("The Song.MP3", {u"Option2"_qs}, "the song.mp3");
-    row("ab - cd.MP3", {u"Option3"_qs}, "Ab - Cd.mp3");
-}
+    void startsInTheDesignedState() {
+        Window window({"b.mp3", "a.MP3", "c.ogg"});
+        QCOMPARE(window.listed(), QStringList({u"a.MP3"_qs, u"b.mp3"_qs}));
+        QCOMPARE(window.get<QComboBox>("Drive1")->currentText(), u"c: [home]"_qs);
+        QVERIFY(window.get<QRadioButton>("Option4")->isChecked());
+        for (const char* box : {"Check1", "Check2", "Check6"})
+            QVERIFY2(window.get<QCheckBox>(box)->isChecked(), box);
+        for (const char* box : {"Check3", "Check4", "Check5"})
+            QVERIFY2(!window.get<QCheckBox>(box)->isChecked(), box);
+        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+        QCOMPARE(window.get<QLineEdit>("Text2")->text(), u"@%&$#~"_qs);
+        QCOMPARE(window.form->centralWidget()->size(), QSize(463, 480));
+        QCOMPARE(window.form->windowTitle(), u"Corvane"_qs);
+        QVERIFY(window.drive.names("../state").contains("razveljavi.txt"));
+        QCOMPARE(window.drive.log(), QByteArray());
+        QTRY_VERIFY(Centred(window.form.get()));
 
-// Each check box, option and text is read from its own control at the press of the button.
-void UiTest::everyRuleControlReachesTheBatch() {
-    QFETCH(QString, file);
-    QFETCH(QStringList, clicked);
-    QFETCH(QString, renamed);
-    Window window({file.toUtf8()});
-    window.get<QLineEdit>("Text1")->setText(u"*"_qs);
-    for (const QString& control : clicked) {
-        const qsizetype equals = control.indexOf(u'=');
-        if (equals < 0) {
-            QTest::mouseClick(window.get<QAbstractButton>(qPrintable(control)), Qt::LeftButton);
-            continue;
+        // Tab order follows the design, from the drive list round to it again.
+        QStringList order;
+        QWidget* const first = window.get<QWidget>("Drive1");
+        QWidget* w = first;
+        do {
+            if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus)
+                order.append(w->objectName());
+            w = w->nextInFocusChain();
+        } while (w != first && order.size() <= 21);
+        QCOMPARE(order.join(u' '),
+                 u"Drive1 Dir1 Text1 File1 Option4 Option1 Option3 Option2 Check1 "
+                 "Check2 Check6 Check3 Check4 Text2 Check5 Text3 Text4 Command1 "
+                 "Command4 Command3 Command2"_qs);
+    }
+
+    void everyCaptionFits() {
+        Window window;
+        const QList<QAbstractButton*> buttons = window.form->findChildren<QAbstractButton*>();
+        QVERIFY(buttons.size() >= 14);
+        for (const QAbstractButton* button : buttons) {
+            // A box's caption shares its width with the box itself.
+            const int needed = qobject_cast<const QPushButton*>(button)
+                                   ? button->fontMetrics().horizontalAdvance(button->text())
+                                   : button->sizeHint().width();
+            QVERIFY2(needed <= button->width(), qPrintable(button->text()));
         }
-        auto* field = window.get<QLineEdit>(qPrintable(control.first(equals)));
-        field->clear();
-        QTest::keyClicks(field, control.sliced(equals + 1));
-    }
-    window.click("Command1");
-    QCOMPARE(window.listed(), QStringList{renamed});
-    QVERIFY(window.dialogs.messages.isEmpty());
-}
-
-void UiTest::failingUndoSaysSo() {
-    Window window({"a_1.mp3", "a_2.mp3"});
-    window.click("Command1");
-    ::unlink(window.drive.host("a 2.mp3").constData());
-    window.click("Command3");
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Can't find file!"_qs});
-    QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
-    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
-}
-
-// A log left by a session that ended without Exit is neither emptied nor undone.
-void UiTest::logOfAnEarlierSessionIsKeptButNotOffered() {
-    const QByteArray earlier = "\"a b.mp3\",\"a_b.mp3\"\r\n";
-    Window window({"a b.mp3"}, nullptr, [&](const TestDrive& drive) {
-        QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
-        QVERIFY(log.open(QIODevice::WriteOnly) && log.write(earlier) == earlier.size());
-    });
-    QCOMPARE(window.drive.log(), earlier);
-    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
-}
-
-void UiTest::stoppedBatchCanBeUndoneWhereItRan() {
-    Window window({}, nullptr, [](const TestDrive& drive) {
-        drive.makeFiles({"a b.mp3", "a_a.mp3", "a_b.mp3"}, "batch");
-        drive.makeFiles({"a a.mp3"}, "other");
-    });
-    auto* folders = window.get<QListWidget>("Dir1");
-    const auto open = [&](const QString& name) {
-        const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
-        QVERIFY(!found.isEmpty());
-        Q_EMIT folders->itemActivated(found.first());
-    };
-    open(u"batch"_qs);
-    window.click("Command1");
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
-    QCOMPARE(window.listed(), QStringList({u"a a.mp3"_qs, u"a b.mp3"_qs, u"a_b.mp3"_qs}));
-
-    // "a_a.mp3" was renamed before the collision; Undo, pressed in another folder that holds
-    // the same new name, puts it back where the batch ran.
-    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-    open(u"c:\\"_qs);
-    open(u"other"_qs);
-    window.click("Command3");
-    QCOMPARE(window.listed(), QStringList{u"a a.mp3"_qs});
-    QCOMPARE(window.drive.names("batch"), QByteArrayList({"a b.mp3", "a_a.mp3", "a_b.mp3"}));
-    QCOMPARE(window.dialogs.messages.size(), 1);
-}
-
-// A screen reader hears every control's name and each file's mark; a keyboard user reaches the
-// files the batch would stop on, and finds the one it stopped on chosen and in sight.
-void UiTest::stopsReachKeyboardAndScreenReader() {
-    Window window({"b_1.mp3", "b_2.mp3", "b_3\".mp3", "b_4.mp3", "b_5.mp3"});
-    const auto heard = [](QObject* control, QAccessible::Text text) {
-        return QAccessible::queryAccessibleInterface(control)->text(text);
-    };
-    const QList<std::pair<const char*, QString>> named{
-
-        {"Dir1", u"Folders"_qs},
-        {"Text1", u"File pattern"_qs},
-        {"File1", u"Files"_qs},
-        {"Text2", u"Characters to remove"_qs},
-        {"Text3", u"Text to replace"_qs},
-        {"Text4", u"Replace with"_qs},
-        {"Check1", u"Replace underscores with spaces"_qs}};
-    for (const auto& [control, name] : named)
-        QCOMPARE(heard(window.get<QWidget>(control), QAccessible::Name), name);
-    auto* batch = window.get<QPushButton>("Command1");
-    QVERIFY(!batch->toolTip().isEmpty());
-    QCOMPARE(heard(batch, QAccessible::Description), batch->toolTip());
-
-    auto* files = window.get<QListView>("File1");
-    files->setFocus();
-    QTest::keyClick(files, Qt::Key_F8);
-    QCOMPARE(files->currentIndex().row(), 2);
-    QAccessibleInterface* cell =
-        QAccessible::queryAccessibleInterface(files)->tableInterface()->cellAt(2, 0);
-    QVERIFY(cell->text(QAccessible::Description).contains(u"The batch would stop here"_qs));
-    QTest::keyClick(files, Qt::Key_F1, Qt::ShiftModifier);
-    QCOMPARE(QToolTip::text(), cell->text(QAccessible::Description));
-
-    files->setCurrentIndex(files->model()->index(0, 0));
-    window.click("Command1");
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
-    QCOMPARE(files->currentIndex().data().toString(), u"b_3\".mp3"_qs);
-    QVERIFY(files->viewport()->rect().contains(files->visualRect(files->currentIndex())));
-}
-
-void UiTest::replaceFieldTicksReplace() {
-    Window window;
-    auto* text3 = window.get<QLineEdit>("Text3");
-    auto* check5 = window.get<QCheckBox>("Check5");
-    QTest::keyClicks(text3, u"x"_qs);
-    QVERIFY(check5->isChecked());
-    QTest::keyClick(text3, Qt::Key_Backspace);
-    QVERIFY(!check5->isChecked());
-    QTest::keyClick(text3, Qt::Key_Space);
-    QVERIFY(check5->isChecked());
-    QTest::mouseClick(check5, Qt::LeftButton);
-    QVERIFY(!check5->isChecked());
-    QTest::keyClicks(text3, u"y"_qs);
-    QVERIFY(check5->isChecked());
-}
-
-// The pattern narrows what was read: typing it reads nothing from the disk.
-void UiTest::patternFiltersAtOnce() {
-    FaultySystemCalls system;
-    TestDrive drive(system);
-    drive.makeFiles({"a.mp3", "b.ogg", "c.OGG"});
-    Window window({}, &drive.drives());
-    const int reads = system.count(FaultySystemCalls::ReadFolder);
-    auto* pattern = window.get<QLineEdit>("Text1");
-    pattern->selectAll();
-    QTest::keyClicks(pattern, u"*.og"_qs);
-    QCOMPARE(window.listed(), QStringList());
-    QTest::keyClicks(pattern, u"g"_qs);
-    QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
-    pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
-    QCOMPARE(window.listed(), QStringList());
-    QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
-}
-
-// Files and folders made or removed by another program show without a change of folder; the
-// chosen name stays chosen.
-// The kernel does not tell of a file another machine put in a folder of a Samba share: the lists
-// read it again when the window becomes active, and as a batch starts.
-void UiTest::networkFolderIsReadAgainWhenTheWindowComesBack() {
-    FuseVolume volume(FuseVolume::Kind::Samba);
-    if (!volume.unavailable().isEmpty())
-        QSKIP(qPrintable(volume.unavailable()));
-    TestDrive share(volume.folder(), SystemCalls::Real());
-    share.makeFiles({"a_1.mp3"});
-    Window window({}, &share.drives());
-    QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
-    const auto putOnServer = [&](const char* name) {
-        QVERIFY(QFile(QFile::decodeName(volume.serverFolder() + '/' + name))
-                    .open(QIODevice::WriteOnly));
-    };
-    putOnServer("b_1.mp3");
-    QEvent activated(QEvent::ActivationChange);
-    window.form->activateWindow();
-    QTRY_VERIFY(window.form->isActiveWindow());
-    QApplication::sendEvent(window.form.get(), &activated);
-    QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
-
-    // Put there as the batch is about to start, the newcomer is planned for: the batch stops on
-    // the name it took, and the server's file stays.
-    putOnServer("a 1.mp3");
-    window.click("Command1");
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
-    QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
-}
-
-void UiTest::listsFollowTheFolder() {
-    Window window({"a.mp3", "c.mp3"});
-    auto* files = window.get<FileList>("File1");
-    files->setCurrentIndex(files->model()->index(1, 0));
-    window.drive.makeFiles({"b.mp3"});
-    window.drive.makeFiles({"x.mp3"}, "new folder");
-    ::unlink(window.drive.host("a.mp3").constData());
-    QTRY_COMPARE(window.listed(), QStringList({u"b.mp3"_qs, u"c.mp3"_qs}));
-    QCOMPARE(files->currentName(), u"c.mp3"_qs);
-    QTRY_COMPARE(
-        window.get<QListWidget>("Dir1")->findItems(u"new folder"_qs, Qt::MatchExactly).size(), 1);
-}
-
-void UiTest::drivesFollowTheMounts_data() {
-    QTest::addColumn<bool>("undo");
-    QTest::newRow("ejected after a batch") << false;
-    QTest::newRow("ejected after its Undo") << true;
-}
-
-// A volume mounted while the window runs gets a drive. After a batch on it, and after its Undo,
-// nothing of the program's holds it: a plain unmount succeeds while the window shows it, and the
-// lists go back to "c:\" without a word.
-void UiTest::drivesFollowTheMounts() {
-    QFETCH(bool, undo);
-    TestDrive home;
-    QTemporaryDir mountRoot;
-    const QByteArray root = QFile::encodeName(mountRoot.path());
-    const QByteArray stick = root + "/STICK";
-    QCOMPARE(::mkdir(stick.constData(), 0755), 0);
-    home.drives().followMounts({"/proc/self/mounts", {root + '/'}, {}});
-    Window window({}, &home.drives());
-    auto* drives = window.get<QComboBox>("Drive1");
-    // Other volumes of this machine may be drives too, network and FUSE mounts among them.
-    const int others = drives->count();
-    if (::mount("corvane-test", stick.constData(), "tmpfs", 0, nullptr) != 0)
-        QSKIP(qPrintable(u"a tmpfs cannot be mounted here: "_qs +
-                         QString::fromLocal8Bit(std::strerror(errno))));
-    auto unmount = qScopeGuard([&] { ::umount2(stick.constData(), MNT_DETACH); });
-    for (const char* name : {"a_1.mp3", "a_2.mp3"})
-        QVERIFY(QFile(QFile::decodeName(stick + '/' + name)).open(QIODevice::WriteOnly));
-    const QString entry = u": [%1]"_qs.arg(QFile::decodeName(stick));
-    QTRY_COMPARE(drives->count(), others + 1);
-    const int stickIndex = drives->findText(entry, Qt::MatchEndsWith);
-    QVERIFY(stickIndex > 0);
-    QCOMPARE(drives->currentIndex(), 0);
-    drives->setCurrentIndex(stickIndex);
-    const QString stickRoot = drives->currentText().first(2) + u"\\"_qs;
-    QCOMPARE(window.get<FolderList>("Dir1")->path(), stickRoot);
-    window.click("Command1");
-    QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a 2.mp3"_qs}));
-    if (undo) {
-        window.click("Command3");
-        QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"a_2.mp3"_qs}));
+        const QLabel* with = window.get<QLabel>("Label1");
+        QVERIFY(with->fontMetrics().horizontalAdvance(with->text()) <= with->width());
     }
 
-    QCOMPARE(::umount2(stick.constData(), 0), 0);
-    unmount.dismiss();
-    QTRY_COMPARE(drives->findText(entry, Qt::MatchEndsWith), -1);
-    QCOMPARE(window.dialogs.messages, QStringList());
-    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
-    QCOMPARE(drives->currentText(), u"c: [home]"_qs);
-}
+    void everyRuleControlReachesTheBatch_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("clicked"); // controls clicked, or "Text2=..." typed
+        QTest::addColumn<QString>("renamed");
+        const auto row = [](const char* file, const QStringList& clicked, const char* renamed) {
+            QTest::newRow(qPrintable(clicked.join(u' ')))
+                << QString::fromUtf8(file) << clicked << QString::fromUtf8(renamed);
+        };
+        row("a_b,c-d.mp3", {u"Check1"_qs}, "a_b - c - d.mp3");
+        row("a_b,c-d.mp3", {u"Check2"_qs}, "a b,c - d.mp3");
+        row("a_b,c-d.mp3", {u"Check6"_qs}, "a b-c-d.mp3");
+        row("01 x#y.mp3", {u"Check3"_qs}, "x#y.mp3");
+        row("01 x#y.mp3", {u"Check4"_qs}, "01 xy.mp3");
+        row("01 x#y.mp3", {u"Check4"_qs, u"Text2=x"_qs}, "01 #y.mp3");
+        row("song x.mp3", {u"Text3=x"_qs, u"Text4=y"_qs}, "song y.mp3");
+        row("the song.MP3", {u"Option1"_qs}, "The Song.MP3");
+        row("The Song.MP3", {u"Option2"_qs}, "the song.mp3");
+        row("ab - cd.MP3", {u"Option3"_qs}, "Ab - Cd.mp3");
+    }
 
-// Cancel in the progress window stops a slow batch between two files: the log holds exactly the
-// renames made, and Undo puts them back. The window takes no input meanwhile.
-void UiTest::cancelledBatchLeavesFilesAndLogInAgreement() {
-    FaultySystemCalls system;
-    TestDrive drive(system);
-    QByteArrayList files;
-    for (int i = 10; i < 50; ++i)
-        files.append("a_" + QByteArray::number(i) + ".mp3");
-    drive.makeFiles(files);
-    Window window({}, &drive.drives());
-    system.delayMicroseconds = 40000;
-    bool cancelled = false;
-    QTimer cancel;
-    connect(&cancel, &QTimer::timeout, this, [&] {
-        const auto* progress = window.form->findChild<ProgressWindow*>();
-        if (progress == nullptr || !progress->isVisible() || cancelled)
-            return;
-        cancelled = true;
-        // The options cannot change while the batch runs.
-        QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
-        QTest::keyClicks(window.get<QLineEdit>("Text3"), u"x"_qs);
-        QTest::mouseClick(
-            progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
-            Qt::LeftButton);
-    });
-    cancel.start(20);
-    window.click("Command1");
-    cancel.stop();
-    QVERIFY(cancelled);
-    QVERIFY(window.dialogs.messages.isEmpty());
-    QVERIFY(window.get<QCheckBox>("Check1")->isChecked());
-    QVERIFY(window.get<QLineEdit>("Text3")->text().isEmpty());
-
-    const QList<UndoRecord> records = ParseUndoLog(drive.log()).records;
-    QVERIFY2(!records.isEmpty() && records.size() < files.size(),
-             qPrintable(QString::number(records.size())));
-    QByteArrayList expected = files.sliced(records.size());
-    for (const UndoRecord& record : records)
-        expected.append(record.newName.toUtf8());
-    std::sort(expected.begin(), expected.end());
-    QCOMPARE(drive.names(), expected);
-
-    system.delayMicroseconds = 0;
-    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-    window.click("Command3");
-    QCOMPARE(drive.names(), files);
-    QVERIFY(drive.contentsIntact(files));
-}
-
-void UiTest::marksShowWhereTheBatchWouldStop() {
-    using enum PreviewMark;
-    Window window({"a b.mp3", "a_b.mp3", "c d.mp3", "c_d.mp3", "x_\"y\".mp3", "z_z.mp3"}, nullptr,
-                  [](const TestDrive& drive) { drive.makeFiles({"x"}, "z z.mp3"); });
-    const auto marks = [&] {
-        QList<PreviewMark> shown;
-        for (const QVariant& mark : window.column(FileListModel::MarkRole))
-            shown.append(PreviewMark(mark.toInt()));
-        return shown;
-    };
-    QTRY_COMPARE(marks(), QList({Unchanged, Collides, Unchanged, Collides, Refused, Taken}));
-    QVERIFY(window.column(Qt::ToolTipRole).at(5).toString().startsWith(u"z z.mp3\n"_qs));
-    QVERIFY(!window.column(Qt::DecorationRole).at(1).value<QIcon>().isNull());
-    // The marks follow the options.
-    QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
-    QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Unchanged}));
-    QTest::keyClicks(window.get<QLineEdit>("Text3"), u"z"_qs);
-    QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Changes}));
-}
-
-void UiTest::handRename_data() {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("OK") << u"new name.mp3"_qs << QStringList{u"b.mp3"_qs, u"new name.mp3"_qs}
-                        << QStringList();
-    QTest::newRow("Cancel") << QString() << QStringList{u"a.mp3"_qs, u"b.mp3"_qs} << QStringList();
-    QTest::newRow("unchanged") << u"a.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                               << QStringList();
-    QTest::newRow("case only") << u"A.mp3"_qs << QStringList{u"A.mp3"_qs, u"b.mp3"_qs}
-                               << QStringList();
-    QTest::newRow("taken") << u"b.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                           << QStringList{u"Error: Files are read only!"_qs};
-    QTest::newRow("blanks only") << u"   "_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                                 << QStringList{u"Error: Bad file name!"_qs};
-    QTest::newRow("not a name") << u"x/y.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                                << QStringList{u"Error: Bad file name!"_qs};
-}
-
-void UiTest::handRename() {
-    QFETCH(QString, answer);
-    QFETCH(QStringList, listed);
-    QFETCH(QStringList, messages);
-    Window window({"a.mp3", "b.mp3"});
-    window.dialogs.answer = answer;
-    window.doubleClickFirstFile();
-    QCOMPARE(window.listed(), listed);
-    QCOMPARE(window.dialogs.messages, messages);
-    QCOMPARE(window.drive.log(), QByteArray());
-}
-
-void UiTest::previewShowsTheNewName() {
-    Window window({"01_-_a,b.mp3"});
-    window.get<QRadioButton>("Option1")->click();
-    auto* list = window.get<QListView>("File1");
-    const QModelIndex first = list->model()->index(0, 0);
-    const QPoint centre = list->visualRect(first).center();
-    QHelpEvent hover(QEvent::ToolTip, centre, list->viewport()->mapToGlobal(centre));
-    QApplication::sendEvent(list->viewport(), &hover);
-    QCOMPARE(first.data(Qt::ToolTipRole).toString(), u"01 - A - B.mp3"_qs);
-    QCOMPARE(window.listed(), QStringList{u"01_-_a,b.mp3"_qs});
-}
-
-void UiTest::clipboardHoldsTheNamesCutAtTheirFirstDot() {
-    Window window({"01. Intro.mp3", ".mp3", "Song.mp3", "README"});
-    window.get<QLineEdit>("Text1")->setText(u"*.*"_qs);
-    window.click("Command4");
-    QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nREADME\r\nSong\r\n"_qs);
-}
-
-void UiTest::unavailableDrivesAreReported() {
-    TestDrive home;
-    home.makeFiles({"a.mp3"});
-    DriveTable drives({home.drives().drives().first(),
-                       {u'd', QByteArray(), u"/dev/sr0"_qs},
-                       {u'e', "/media/unplugged", u"/media/unplugged"_qs}},
-                      "/nowhere");
-    Window window({}, &drives);
-    auto* driveList = window.get<QComboBox>("Drive1");
-    driveList->setCurrentIndex(1);
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: CD-ROM is not ready!"_qs});
-    QCOMPARE(driveList->currentIndex(), 1);
-    QCOMPARE(window.listed(), QStringList{u"a.mp3"_qs});
-
-    driveList->setCurrentIndex(2);
-    QCOMPARE(window.dialogs.messages.last(), u"Error: Choose proper drive!"_qs);
-    QCOMPARE(driveList->currentIndex(), 0);
-    QCOMPARE(window.get<QListWidget>("Dir1")->currentItem()->text(), u"c:\\"_qs);
-    QCOMPARE(window.dialogs.messages.size(), 2);
-}
-
-void UiTest::aboutOpensOnceAndReopensCentred() {
-    Window window;
-    const auto aboutWindows = [] {
-        QList<QWidget*> found;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->isVisible() && top->windowTitle() == u"About"_qs)
-                found.append(top);
-        }
-        return found;
-    };
-    QAction* about = window.form->findChild<QAction*>(u"menAbout"_qs);
-    about->trigger();
-    about->trigger();
-    QCOMPARE(aboutWindows().size(), 1);
-    QWidget* first = aboutWindows().first();
-    QTRY_VERIFY(Centred(first));
-    const QPoint centred = first->pos();
-    QCOMPARE(first->findChild<QLabel*>(u"Label1"_qs)->text(), u"Corvane"_qs);
-    QCOMPARE(first->focusWidget(), first->findChild<QPushButton*>(u"Command1"_qs));
-    // No window manager may offer to maximise it.
-    QVERIFY(!first->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(first->minimumSize(), first->maximumSize());
-    first->move(centred + QPoint(40, 30));
-    // A dialog to a screen reader, its picture named.
-    QCOMPARE(QAccessible::queryAccessibleInterface(first)->role(), QAccessible::Dialog);
-    QVERIFY(!first->findChild<QLabel*>(u"Picture1"_qs)->accessibleName().isEmpty());
-    // Enter on the focused Close closes the window, as a click does; so does Escape.
-    QTest::keyClick(first->focusWidget(), Qt::Key_Return);
-    QTRY_COMPARE(aboutWindows().size(), 0);
-    about->trigger();
-    QCOMPARE(aboutWindows().size(), 1);
-    QTRY_VERIFY(Centred(aboutWindows().first()));
-    QTest::keyClick(aboutWindows().first(), Qt::Key_Escape);
-    QTRY_COMPARE(aboutWindows().size(), 0);
-}
-
-void UiTest::startUpFinishesCutShortRenamesAndNamesTheRest() {
-    // One case-only rename was killed half-way; another was on a stick that is gone.
-    Window window({}, nullptr, [](const TestDrive& drive) {
-        drive.makeFiles({"Song (2).mp3"});
-        drive.writeJournal({{drive.host(), "song.mp3", "Song.mp3", "Song (2).mp3"},
-                            {"/media/gone", "a.mp3", "b.mp3", {}}});
-    });
-    QCOMPARE(window.listed(), QStringList{u"Song.mp3"_qs});
-    QCOMPARE(window.dialogs.messages,
-             QStringList{u"Error: A rename in /media/gone could not be finished: look for "
-                         "\"a.mp3\" there, also under \"b.mp3\"."_qs});
-}
-
-// The whole round from the keyboard: batch, copy, Undo, hand rename, Exit.
-void UiTest::enterPressesTheFocusedButton() {
-    Window window({"a_b.mp3"});
-    const auto enterOn = [&](QWidget* control) {
-        control->setFocus();
-        QTest::keyClick(control, Qt::Key_Return);
-    };
-    enterOn(window.get<QPushButton>("Command1"));
-    QCOMPARE(window.listed(), QStringList{u"a b.mp3"_qs});
-    QCOMPARE(window.drive.log(), QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
-    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-    enterOn(window.get<QPushButton>("Command4"));
-    QCOMPARE(QGuiApplication::clipboard()->text(), u"a b\r\n"_qs);
-    enterOn(window.get<QPushButton>("Command3"));
-    QCOMPARE(window.listed(), QStringList{u"a_b.mp3"_qs});
-    QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
-
-    auto* list = window.get<QListView>("File1");
-    list->setCurrentIndex(list->model()->index(0, 0));
-    enterOn(list);
-    QCOMPARE(window.dialogs.asked, QStringList{u"a_b.mp3"_qs});
-
-    enterOn(window.get<QPushButton>("Command2"));
-    QVERIFY(!window.form->isVisible());
-    QVERIFY(window.drive.log().isNull());
-}
-
-void UiTest::unreadableFolderSaysSoAndKeepsTheLastBatch() {
-    FaultySystemCalls system;
-    TestDrive drive(system);
-    drive.makeFiles({"a_b.mp3"});
-    drive.makeFiles({"c_d.mp3"}, "locked");
-    system.failFolder(drive.host("locked"), EACCES);
-    Window window({}, &drive.drives());
-    window.click("Command1");
-    const QByteArray log = drive.log();
-    QCOMPARE(log, QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
-
-    auto* folders = window.get<QListWidget>("Dir1");
-    Q_EMIT folders->itemActivated(folders->findItems(u"locked"_qs, Qt::MatchExactly).first());
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
-    window.click("Command1");
-    QCOMPARE(window.dialogs.messages.size(), 2);
-    QCOMPARE(drive.log(), log);
-    QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-    QCOMPARE(drive.names("locked"), QByteArrayList{"c_d.mp3"});
-}
-
-void UiTest::picturesStandOutInBothThemes() {
-    QPalette dark;
-    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
-    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
-    for (const QPalette& palette : {QPalette(QColor(0xef, 0xef, 0xef)), dark}) {
-        for (const ButtonPictureKind picture : {ButtonPictureKind::Undo, ButtonPictureKind::Copy}) {
-            const QIcon icon = ButtonPicture(picture, palette);
-            // Drawn anew for a screen at 200%, not enlarged.
-            QVERIFY(icon.availableSizes().contains(QSize(32, 30)));
-            const QImage normal = icon.pixmap(QSize(16, 15)).toImage();
-            const QImage disabled = icon.pixmap(QSize(16, 15), QIcon::Disabled).toImage();
-            // The darkest or lightest stroke stands well apart from the button face, and the
-            // disabled picture is far fainter than the enabled one.
-            int contrast = 0;
-            qint64 normalAlpha = 0;
-            qint64 disabledAlpha = 0;
-            const int face = palette.color(QPalette::Button).lightness();
-            for (int y = 0; y < normal.height(); ++y) {
-                for (int x = 0; x < normal.width(); ++x) {
-                    const QColor pixel = normal.pixelColor(x, y);
-                    if (pixel.alpha() == 255)
-                        contrast = std::max(contrast, std::abs(pixel.lightness() - face));
-                    normalAlpha += pixel.alpha();
-                    disabledAlpha += disabled.pixelColor(x, y).alpha();
-                }
+    // Each check box, option and text is read from its own control at the press of the button.
+    void everyRuleControlReachesTheBatch() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, clicked);
+        QFETCH(QString, renamed);
+        Window window({file.toUtf8()});
+        window.get<QLineEdit>("Text1")->setText(u"*"_qs);
+        for (const QString& control : clicked) {
+            const qsizetype equals = control.indexOf(u'=');
+            if (equals < 0) {
+                QTest::mouseClick(window.get<QAbstractButton>(qPrintable(control)), Qt::LeftButton);
+                continue;
             }
-            QVERIFY(contrast > 150);
-            QVERIFY(disabledAlpha * 2 < normalAlpha);
+            auto* field = window.get<QLineEdit>(qPrintable(control.first(equals)));
+            field->clear();
+            QTest::keyClicks(field, control.sliced(equals + 1));
+        }
+        window.click("Command1");
+        QCOMPARE(window.listed(), QStringList{renamed});
+        QVERIFY(window.dialogs.messages.isEmpty());
+    }
+
+    void failingUndoSaysSo() {
+        Window window({"a_1.mp3", "a_2.mp3"});
+        window.click("Command1");
+        ::unlink(window.drive.host("a 2.mp3").constData());
+        window.click("Command3");
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Can't find file!"_qs});
+        QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
+        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+    }
+
+    // A log left by a session that ended without Exit is neither emptied nor undone.
+    void logOfAnEarlierSessionIsKeptButNotOffered() {
+        const QByteArray earlier = "\"a b.mp3\",\"a_b.mp3\"\r\n";
+        Window window({"a b.mp3"}, nullptr, [&](const TestDrive& drive) {
+            QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
+            QVERIFY(log.open(QIODevice::WriteOnly) && log.write(earlier) == earlier.size());
+        });
+        QCOMPARE(window.drive.log(), earlier);
+        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+    }
+
+    void stoppedBatchCanBeUndoneWhereItRan() {
+        Window window({}, nullptr, [](const TestDrive& drive) {
+            drive.makeFiles({"a b.mp3", "a_a.mp3", "a_b.mp3"}, "batch");
+            drive.makeFiles({"a a.mp3"}, "other");
+        });
+        auto* folders = window.get<QListWidget>("Dir1");
+        const auto open = [&](const QString& name) {
+            const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
+            QVERIFY(!found.isEmpty());
+            Q_EMIT folders->itemActivated(found.first());
+        };
+        open(u"batch"_qs);
+        window.click("Command1");
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+        QCOMPARE(window.listed(), QStringList({u"a a.mp3"_qs, u"a b.mp3"_qs, u"a_b.mp3"_qs}));
+
+        // "a_a.mp3" was renamed before the collision; Undo, pressed in another folder that holds
+        // the same new name, puts it back where the batch ran.
+        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+        open(u"c:\\"_qs);
+        open(u"other"_qs);
+        window.click("Command3");
+        QCOMPARE(window.listed(), QStringList{u"a a.mp3"_qs});
+        QCOMPARE(window.drive.names("batch"), QByteArrayList({"a b.mp3", "a_a.mp3", "a_b.mp3"}));
+        QCOMPARE(window.dialogs.messages.size(), 1);
+    }
+
+    // A screen reader hears every control's name and each file's mark; a keyboard user reaches the
+    // files the batch would stop on, and finds the one it stopped on chosen and in sight.
+    void stopsReachKeyboardAndScreenReader() {
+        Window window({"b_1.mp3", "b_2.mp3", "b_3\".mp3", "b_4.mp3", "b_5.mp3"});
+        const auto heard = [](QObject* control, QAccessible::Text text) {
+            return QAccessible::queryAccessibleInterface(control)->text(text);
+        };
+        const QList<std::pair<const char*, QString>> named{
+
+            {"Dir1", u"Folders"_qs},
+            {"Text1", u"File pattern"_qs},
+            {"File1", u"Files"_qs},
+            {"Text2", u"Characters to remove"_qs},
+            {"Text3", u"Text to replace"_qs},
+            {"Text4", u"Replace with"_qs},
+            {"Check1", u"Replace underscores with spaces"_qs}};
+        for (const auto& [control, name] : named)
+            QCOMPARE(heard(window.get<QWidget>(control), QAccessible::Name), name);
+        auto* batch = window.get<QPushButton>("Command1");
+        QVERIFY(!batch->toolTip().isEmpty());
+        QCOMPARE(heard(batch, QAccessible::Description), batch->toolTip());
+
+        auto* files = window.get<QListView>("File1");
+        files->setFocus();
+        QTest::keyClick(files, Qt::Key_F8);
+        QCOMPARE(files->currentIndex().row(), 2);
+        QAccessibleInterface* cell =
+            QAccessible::queryAccessibleInterface(files)->tableInterface()->cellAt(2, 0);
+        QVERIFY(cell->text(QAccessible::Description).contains(u"The batch would stop here"_qs));
+        QTest::keyClick(files, Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(QToolTip::text(), cell->text(QAccessible::Description));
+
+        files->setCurrentIndex(files->model()->index(0, 0));
+        window.click("Command1");
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
+        QCOMPARE(files->currentIndex().data().toString(), u"b_3\".mp3"_qs);
+        QVERIFY(files->viewport()->rect().contains(files->visualRect(files->currentIndex())));
+    }
+
+    void replaceFieldTicksReplace() {
+        Window window;
+        auto* text3 = window.get<QLineEdit>("Text3");
+        auto* check5 = window.get<QCheckBox>("Check5");
+        QTest::keyClicks(text3, u"x"_qs);
+        QVERIFY(check5->isChecked());
+        QTest::keyClick(text3, Qt::Key_Backspace);
+        QVERIFY(!check5->isChecked());
+        QTest::keyClick(text3, Qt::Key_Space);
+        QVERIFY(check5->isChecked());
+        QTest::mouseClick(check5, Qt::LeftButton);
+        QVERIFY(!check5->isChecked());
+        QTest::keyClicks(text3, u"y"_qs);
+        QVERIFY(check5->isChecked());
+    }
+
+    // The pattern narrows what was read: typing it reads nothing from the disk.
+    void patternFiltersAtOnce() {
+        FaultySystemCalls system;
+        TestDrive drive(system);
+        drive.makeFiles({"a.mp3", "b.ogg", "c.OGG"});
+        Window window({}, &drive.drives());
+        const int reads = system.count(FaultySystemCalls::ReadFolder);
+        auto* pattern = window.get<QLineEdit>("Text1");
+        pattern->selectAll();
+        QTest::keyClicks(pattern, u"*.og"_qs);
+        QCOMPARE(window.listed(), QStringList());
+        QTest::keyClicks(pattern, u"g"_qs);
+        QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
+        pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
+        QCOMPARE(window.listed(), QStringList());
+        QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
+    }
+
+    void listsFollowTheFolder() {
+        Window window({"a.mp3", "c.mp3"});
+        auto* files = window.get<FileList>("File1");
+        files->setCurrentIndex(files->model()->index(1, 0));
+        window.drive.makeFiles({"b.mp3"});
+        window.drive.makeFiles({"x.mp3"}, "new folder");
+        ::unlink(window.drive.host("a.mp3").constData());
+        QTRY_COMPARE(window.listed(), QStringList({u"b.mp3"_qs, u"c.mp3"_qs}));
+        QCOMPARE(files->currentName(), u"c.mp3"_qs);
+        QTRY_COMPARE(
+            window.get<QListWidget>("Dir1")->findItems(u"new folder"_qs, Qt::MatchExactly).size(),
+            1);
+    }
+
+    // Files and folders made or removed by another program show without a change of folder; the
+    // chosen name stays chosen.
+    // The kernel does not tell of a file another machine put in a folder of a Samba share: the
+    // lists read it again when the window becomes active, and as a batch starts.
+    void networkFolderIsReadAgainWhenTheWindowComesBack() {
+        FuseVolume volume(FuseVolume::Kind::Samba);
+        if (!volume.unavailable().isEmpty())
+            QSKIP(qPrintable(volume.unavailable()));
+        TestDrive share(volume.folder(), SystemCalls::Real());
+        share.makeFiles({"a_1.mp3"});
+        Window window({}, &share.drives());
+        QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
+        const auto putOnServer = [&](const char* name) {
+            QVERIFY(QFile(QFile::decodeName(volume.serverFolder() + '/' + name))
+                        .open(QIODevice::WriteOnly));
+        };
+        putOnServer("b_1.mp3");
+        QEvent activated(QEvent::ActivationChange);
+        window.form->activateWindow();
+        QTRY_VERIFY(window.form->isActiveWindow());
+        QApplication::sendEvent(window.form.get(), &activated);
+        QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
+
+        // Put there as the batch is about to start, the newcomer is planned for: the batch stops on
+        // the name it took, and the server's file stays.
+        putOnServer("a 1.mp3");
+        window.click("Command1");
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+        QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
+    }
+
+    void drivesFollowTheMounts_data() {
+        QTest::addColumn<bool>("undo");
+        QTest::newRow("ejected after a batch") << false;
+        QTest::newRow("ejected after its Undo") << true;
+    }
+
+    // A volume mounted while the window runs gets a drive. After a batch on it, and after its Undo,
+    // nothing of the program's holds it: a plain unmount succeeds while the window shows it, and
+    // the lists go back to "c:\" without a word.
+    void drivesFollowTheMounts() {
+        QFETCH(bool, undo);
+        TestDrive home;
+        QTemporaryDir mountRoot;
+        const QByteArray root = QFile::encodeName(mountRoot.path());
+        const QByteArray stick = root + "/STICK";
+        QCOMPARE(::mkdir(stick.constData(), 0755), 0);
+        home.drives().followMounts({"/proc/self/mounts", {root + '/'}, {}});
+        Window window({}, &home.drives());
+        auto* drives = window.get<QComboBox>("Drive1");
+        // Other volumes of this machine may be drives too, network and FUSE mounts among them.
+        const int others = drives->count();
+        if (::mount("corvane-test", stick.constData(), "tmpfs", 0, nullptr) != 0)
+            QSKIP(qPrintable(u"a tmpfs cannot be mounted here: "_qs +
+                             QString::fromLocal8Bit(std::strerror(errno))));
+        auto unmount = qScopeGuard([&] { ::umount2(stick.constData(), MNT_DETACH); });
+        for (const char* name : {"a_1.mp3", "a_2.mp3"})
+            QVERIFY(QFile(QFile::decodeName(stick + '/' + name)).open(QIODevice::WriteOnly));
+        const QString entry = u": [%1]"_qs.arg(QFile::decodeName(stick));
+        QTRY_COMPARE(drives->count(), others + 1);
+        const int stickIndex = drives->findText(entry, Qt::MatchEndsWith);
+        QVERIFY(stickIndex > 0);
+        QCOMPARE(drives->currentIndex(), 0);
+        drives->setCurrentIndex(stickIndex);
+        const QString stickRoot = drives->currentText().first(2) + u"\\"_qs;
+        QCOMPARE(window.get<FolderList>("Dir1")->path(), stickRoot);
+        window.click("Command1");
+        QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a 2.mp3"_qs}));
+        if (undo) {
+            window.click("Command3");
+            QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"a_2.mp3"_qs}));
+        }
+
+        QCOMPARE(::umount2(stick.constData(), 0), 0);
+        unmount.dismiss();
+        QTRY_COMPARE(drives->findText(entry, Qt::MatchEndsWith), -1);
+        QCOMPARE(window.dialogs.messages, QStringList());
+        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+        QCOMPARE(drives->currentText(), u"c: [home]"_qs);
+    }
+
+    // Cancel in the progress window stops a slow batch between two files: the log holds exactly the
+    // renames made, and Undo puts them back. The window takes no input meanwhile.
+    void cancelledBatchLeavesFilesAndLogInAgreement() {
+        FaultySystemCalls system;
+        TestDrive drive(system);
+        QByteArrayList files;
+        for (int i = 10; i < 50; ++i)
+            files.append("a_" + QByteArray::number(i) + ".mp3");
+        drive.makeFiles(files);
+        Window window({}, &drive.drives());
+        system.delayMicroseconds = 40000;
+        bool cancelled = false;
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            const auto* progress = window.form->findChild<ProgressWindow*>();
+            if (progress == nullptr || !progress->isVisible() || cancelled)
+                return;
+            cancelled = true;
+            // The options cannot change while the batch runs.
+            QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+            QTest::keyClicks(window.get<QLineEdit>("Text3"), u"x"_qs);
+            QTest::mouseClick(
+                progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
+                Qt::LeftButton);
+        });
+        cancel.start(20);
+        window.click("Command1");
+        cancel.stop();
+        QVERIFY(cancelled);
+        QVERIFY(window.dialogs.messages.isEmpty());
+        QVERIFY(window.get<QCheckBox>("Check1")->isChecked());
+        QVERIFY(window.get<QLineEdit>("Text3")->text().isEmpty());
+
+        const QList<UndoRecord> records = ParseUndoLog(drive.log()).records;
+        QVERIFY2(!records.isEmpty() && records.size() < files.size(),
+                 qPrintable(QString::number(records.size())));
+        QByteArrayList expected = files.sliced(records.size());
+        for (const UndoRecord& record : records)
+            expected.append(record.newName.toUtf8());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(drive.names(), expected);
+
+        system.delayMicroseconds = 0;
+        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+        window.click("Command3");
+        QCOMPARE(drive.names(), files);
+        QVERIFY(drive.contentsIntact(files));
+    }
+
+    void marksShowWhereTheBatchWouldStop() {
+        using enum PreviewMark;
+        Window window({"a b.mp3", "a_b.mp3", "c d.mp3", "c_d.mp3", "x_\"y\".mp3", "z_z.mp3"},
+                      nullptr, [](const TestDrive& drive) { drive.makeFiles({"x"}, "z z.mp3"); });
+        const auto marks = [&] {
+            QList<PreviewMark> shown;
+            for (const QVariant& mark : window.column(FileListModel::MarkRole))
+                shown.append(PreviewMark(mark.toInt()));
+            return shown;
+        };
+        QTRY_COMPARE(marks(), QList({Unchanged, Collides, Unchanged, Collides, Refused, Taken}));
+        QVERIFY(window.column(Qt::ToolTipRole).at(5).toString().startsWith(u"z z.mp3\n"_qs));
+        QVERIFY(!window.column(Qt::DecorationRole).at(1).value<QIcon>().isNull());
+        // The marks follow the options.
+        QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+        QTRY_COMPARE(marks(),
+                     QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Unchanged}));
+        QTest::keyClicks(window.get<QLineEdit>("Text3"), u"z"_qs);
+        QTRY_COMPARE(marks(),
+                     QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Changes}));
+    }
+
+    void handRename_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("OK") << u"new name.mp3"_qs << QStringList{u"b.mp3"_qs, u"new name.mp3"_qs}
+                            << QStringList();
+        QTest::newRow("Cancel") << QString() << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                                << QStringList();
+        QTest::newRow("unchanged")
+            << u"a.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs} << QStringList();
+        QTest::newRow("case only")
+            << u"A.mp3"_qs << QStringList{u"A.mp3"_qs, u"b.mp3"_qs} << QStringList();
+        QTest::newRow("taken") << u"b.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                               << QStringList{u"Error: Files are read only!"_qs};
+        QTest::newRow("blanks only") << u"   "_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                                     << QStringList{u"Error: Bad file name!"_qs};
+        QTest::newRow("not a name") << u"x/y.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
+                                    << QStringList{u"Error: Bad file name!"_qs};
+    }
+
+    void handRename() {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, messages);
+        Window window({"a.mp3", "b.mp3"});
+        window.dialogs.answer = answer;
+        window.doubleClickFirstFile();
+        QCOMPARE(window.listed(), listed);
+        QCOMPARE(window.dialogs.messages, messages);
+        QCOMPARE(window.drive.log(), QByteArray());
+    }
+
+    void previewShowsTheNewName() {
+        Window window({"01_-_a,b.mp3"});
+        window.get<QRadioButton>("Option1")->click();
+        auto* list = window.get<QListView>("File1");
+        const QModelIndex first = list->model()->index(0, 0);
+        const QPoint centre = list->visualRect(first).center();
+        QHelpEvent hover(QEvent::ToolTip, centre, list->viewport()->mapToGlobal(centre));
+        QApplication::sendEvent(list->viewport(), &hover);
+        QCOMPARE(first.data(Qt::ToolTipRole).toString(), u"01 - A - B.mp3"_qs);
+        QCOMPARE(window.listed(), QStringList{u"01_-_a,b.mp3"_qs});
+    }
+
+    void clipboardHoldsTheNamesCutAtTheirFirstDot() {
+        Window window({"01. Intro.mp3", ".mp3", "Song.mp3", "README"});
+        window.get<QLineEdit>("Text1")->setText(u"*.*"_qs);
+        window.click("Command4");
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nREADME\r\nSong\r\n"_qs);
+    }
+
+    void unavailableDrivesAreReported() {
+        TestDrive home;
+        home.makeFiles({"a.mp3"});
+        DriveTable drives({home.drives().drives().first(),
+                           {u'd', QByteArray(), u"/dev/sr0"_qs},
+                           {u'e', "/media/unplugged", u"/media/unplugged"_qs}},
+                          "/nowhere");
+        Window window({}, &drives);
+        auto* driveList = window.get<QComboBox>("Drive1");
+        driveList->setCurrentIndex(1);
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: CD-ROM is not ready!"_qs});
+        QCOMPARE(driveList->currentIndex(), 1);
+        QCOMPARE(window.listed(), QStringList{u"a.mp3"_qs});
+
+        driveList->setCurrentIndex(2);
+        QCOMPARE(window.dialogs.messages.last(), u"Error: Choose proper drive!"_qs);
+        QCOMPARE(driveList->currentIndex(), 0);
+        QCOMPARE(window.get<QListWidget>("Dir1")->currentItem()->text(), u"c:\\"_qs);
+        QCOMPARE(window.dialogs.messages.size(), 2);
+    }
+
+    void aboutOpensOnceAndReopensCentred() {
+        Window window;
+        const auto aboutWindows = [] {
+            QList<QWidget*> found;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->isVisible() && top->windowTitle() == u"About"_qs)
+                    found.append(top);
+            }
+            return found;
+        };
+        QAction* about = window.form->findChild<QAction*>(u"menAbout"_qs);
+        about->trigger();
+        about->trigger();
+        QCOMPARE(aboutWindows().size(), 1);
+        QWidget* first = aboutWindows().first();
+        QTRY_VERIFY(Centred(first));
+        const QPoint centred = first->pos();
+        QCOMPARE(first->findChild<QLabel*>(u"Label1"_qs)->text(), u"Corvane"_qs);
+        QCOMPARE(first->focusWidget(), first->findChild<QPushButton*>(u"Command1"_qs));
+        // No window manager may offer to maximise it.
+        QVERIFY(!first->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(first->minimumSize(), first->maximumSize());
+        first->move(centred + QPoint(40, 30));
+        // A dialog to a screen reader, its picture named.
+        QCOMPARE(QAccessible::queryAccessibleInterface(first)->role(), QAccessible::Dialog);
+        QVERIFY(!first->findChild<QLabel*>(u"Picture1"_qs)->accessibleName().isEmpty());
+        // Enter on the focused Close closes the window, as a click does; so does Escape.
+        QTest::keyClick(first->focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(aboutWindows().size(), 0);
+        about->trigger();
+        QCOMPARE(aboutWindows().size(), 1);
+        QTRY_VERIFY(Centred(aboutWindows().first()));
+        QTest::keyClick(aboutWindows().first(), Qt::Key_Escape);
+        QTRY_COMPARE(aboutWindows().size(), 0);
+    }
+
+    void startUpFinishesCutShortRenamesAndNamesTheRest() {
+        // One case-only rename was killed half-way; another was on a stick that is gone.
+        Window window({}, nullptr, [](const TestDrive& drive) {
+            drive.makeFiles({"Song (2).mp3"});
+            drive.writeJournal({{drive.host(), "song.mp3", "Song.mp3", "Song (2).mp3"},
+                                {"/media/gone", "a.mp3", "b.mp3", {}}});
+        });
+        QCOMPARE(window.listed(), QStringList{u"Song.mp3"_qs});
+        QCOMPARE(window.dialogs.messages,
+                 QStringList{u"Error: A rename in /media/gone could not be finished: look for "
+                             "\"a.mp3\" there, also under \"b.mp3\"."_qs});
+    }
+
+    // The whole round from the keyboard: batch, copy, Undo, hand rename, Exit.
+    void enterPressesTheFocusedButton() {
+        Window window({"a_b.mp3"});
+        const auto enterOn = [&](QWidget* control) {
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Return);
+        };
+        enterOn(window.get<QPushButton>("Command1"));
+        QCOMPARE(window.listed(), QStringList{u"a b.mp3"_qs});
+        QCOMPARE(window.drive.log(), QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
+        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+        enterOn(window.get<QPushButton>("Command4"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"a b\r\n"_qs);
+        enterOn(window.get<QPushButton>("Command3"));
+        QCOMPARE(window.listed(), QStringList{u"a_b.mp3"_qs});
+        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+
+        auto* list = window.get<QListView>("File1");
+        list->setCurrentIndex(list->model()->index(0, 0));
+        enterOn(list);
+        QCOMPARE(window.dialogs.asked, QStringList{u"a_b.mp3"_qs});
+
+        enterOn(window.get<QPushButton>("Command2"));
+        QVERIFY(!window.form->isVisible());
+        QVERIFY(window.drive.log().isNull());
+    }
+
+    void unreadableFolderSaysSoAndKeepsTheLastBatch() {
+        FaultySystemCalls system;
+        TestDrive drive(system);
+        drive.makeFiles({"a_b.mp3"});
+        drive.makeFiles({"c_d.mp3"}, "locked");
+        system.failFolder(drive.host("locked"), EACCES);
+        Window window({}, &drive.drives());
+        window.click("Command1");
+        const QByteArray log = drive.log();
+        QCOMPARE(log, QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
+
+        auto* folders = window.get<QListWidget>("Dir1");
+        Q_EMIT folders->itemActivated(folders->findItems(u"locked"_qs, Qt::MatchExactly).first());
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
+        window.click("Command1");
+        QCOMPARE(window.dialogs.messages.size(), 2);
+        QCOMPARE(drive.log(), log);
+        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+        QCOMPARE(drive.names("locked"), QByteArrayList{"c_d.mp3"});
+    }
+
+    void picturesStandOutInBothThemes() {
+        QPalette dark;
+        dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+        for (const QPalette& palette : {QPalette(QColor(0xef, 0xef, 0xef)), dark}) {
+            for (const ButtonPictureKind picture :
+                 {ButtonPictureKind::Undo, ButtonPictureKind::Copy}) {
+                const QIcon icon = ButtonPicture(picture, palette);
+                // Drawn anew for a screen at 200%, not enlarged.
+                QVERIFY(icon.availableSizes().contains(QSize(32, 30)));
+                const QImage normal = icon.pixmap(QSize(16, 15)).toImage();
+                const QImage disabled = icon.pixmap(QSize(16, 15), QIcon::Disabled).toImage();
+                // The darkest or lightest stroke stands well apart from the button face, and the
+                // disabled picture is far fainter than the enabled one.
+                int contrast = 0;
+                qint64 normalAlpha = 0;
+                qint64 disabledAlpha = 0;
+                const int face = palette.color(QPalette::Button).lightness();
+                for (int y = 0; y < normal.height(); ++y) {
+                    for (int x = 0; x < normal.width(); ++x) {
+                        const QColor pixel = normal.pixelColor(x, y);
+                        if (pixel.alpha() == 255)
+                            contrast = std::max(contrast, std::abs(pixel.lightness() - face));
+                        normalAlpha += pixel.alpha();
+                        disabledAlpha += disabled.pixelColor(x, y).alpha();
+                    }
+                }
+                QVERIFY(contrast > 150);
+                QVERIFY(disabledAlpha * 2 < normalAlpha);
+            }
         }
     }
-}
 
-void UiTest::folderWithABackslashIsShownNotOpened() {
-    // "a\b" as one folder's name would open "a", then "b", another folder.
-    Window window({"w.mp3"}, nullptr, [](const TestDrive& drive) {
-        drive.makeFiles({"x.mp3"}, "a\\b");
-        drive.makeFiles({"y.mp3"}, "a");
-        drive.makeFiles({"z.mp3"}, "a/b");
-    });
-    auto* folders = window.get<QListWidget>("Dir1");
-    const QList<QListWidgetItem*> found = folders->findItems(u"a\\b"_qs, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    Q_EMIT folders->itemActivated(found.first());
-    QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
-    QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
-    QCOMPARE(window.listed(), QStringList{u"w.mp3"_qs});
-}
+    void folderWithABackslashIsShownNotOpened() {
+        // "a\b" as one folder's name would open "a", then "b", another folder.
+        Window window({"w.mp3"}, nullptr, [](const TestDrive& drive) {
+            drive.makeFiles({"x.mp3"}, "a\\b");
+            drive.makeFiles({"y.mp3"}, "a");
+            drive.makeFiles({"z.mp3"}, "a/b");
+        });
+        auto* folders = window.get<QListWidget>("Dir1");
+        const QList<QListWidgetItem*> found = folders->findItems(u"a\\b"_qs, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        Q_EMIT folders->itemActivated(found.first());
+        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
+        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+        QCOMPARE(window.listed(), QStringList{u"w.mp3"_qs});
+    }
+};
 
 QTEST_MAIN(UiTest)
 #include "ui_test.moc"

@@ -122,201 +122,193 @@ class VolumesTest : public QObject {
 
 private Q_SLOTS:
     void batchAndUndoRestoreTheFolder_data() { AddVolumeRows(); }
-    void batchAndUndoRestoreTheFolder();
-    void longNameIsRenamedAndUndone_data() { AddVolumeRows(); }
-    void longNameIsRenamedAndUndone();
-    void undoAfterReplugRenamesOnlyInAProvenFolder_data() { AddVolumeRows(); }
-    void undoAfterReplugRenamesOnlyInAProvenFolder();
-    void newcomerOnTheServerIsNeverReplaced_data();
-    void newcomerOnTheServerIsNeverReplaced();
-    void previewStopsWhereTheBatchStops_data();
-    void previewStopsWhereTheBatchStops();
-    void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
-    void killedBatchAndUndoLeaveEveryFileOnce();
-};
-
-void VolumesTest::batchAndUndoRestoreTheFolder() {
-    MOUNT_OR_SKIP(volume);
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
-    const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
-    drive.makeFiles(originals);
-    Session session(drive.drives());
-    const BatchResult batch = session.batch(ProperCase());
-    if (ListsLowerCase(kind)) {
-        // A new spelling that cannot be read back is reported, not counted as done.
-        QCOMPARE(batch.code, kAccessDenied);
-        QCOMPARE(batch.renamed, 1);
-        QCOMPARE(drive.names(),
-                 QByteArrayList({"my band - first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"}));
-    } else {
-        QCOMPARE(batch.code, kFileExists);
-        QCOMPARE(batch.renamed, 3);
-        QCOMPARE(drive.names(),
-                 QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
-    }
-    QVERIFY(drive.contentsIntact(originals));
-    QCOMPARE(session.undo().code, kNoError);
-    QCOMPARE(drive.names(), Sorted(originals));
-    QVERIFY(drive.contentsIntact(originals));
-
-    // A chain: "ab" gives up its name for "abb" and "a" takes it.
-    RenameOptions chain;
-    chain.Check5 = Checked;
-    chain.Text3 = u"a"_qs;
-    chain.Text4 = u"ab"_qs;
-    drive.makeFiles({"ab.mp3", "a.mp3"}, "chain");
-    const QString folder = u"c:\\chain"_qs;
-    QCOMPARE(
-        session
-            .batch(ListedFiles(drive.drives(), folder), {u"ab.mp3"_qs, u"a.mp3"_qs}, chain, folder)
-            .code,
-        kNoError);
-    QCOMPARE(drive.names("chain"), QByteArrayList({"ab.mp3", "abb.mp3"}));
-    QCOMPARE(session.undo().code, kNoError);
-    QCOMPARE(drive.names("chain"), QByteArrayList({"a.mp3", "ab.mp3"}));
-    QVERIFY(drive.contentsIntact({"a.mp3", "ab.mp3"}, "chain"));
-}
-
-void VolumesTest::longNameIsRenamedAndUndone() {
-    MOUNT_OR_SKIP(volume);
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    // 206 characters in 406 bytes: past 255 bytes, within NTFS's and exFAT's 255 characters.
-    const QByteArray name = QString(200, u'\xe9').toUtf8() + "_x.mp3";
-    drive.makeFiles({name});
-    if (drive.names() != QByteArrayList{name})
-        QSKIP("this volume holds no name of 406 bytes");
-    Session session(drive.drives());
-    QCOMPARE(session.batch().code, kNoError);
-    QCOMPARE(drive.names(), QByteArrayList{QString(200, u'\xe9').toUtf8() + " x.mp3"});
-    QCOMPARE(session.undo().code, kNoError);
-    QCOMPARE(drive.names(), QByteArrayList{name});
-}
-
-// A stick pulled out after a batch and plugged in again: Undo renames there where the volume
-// shows the very folder again (device and inode), and elsewhere refuses and renames nothing.
-void VolumesTest::undoAfterReplugRenamesOnlyInAProvenFolder() {
-    MOUNT_OR_SKIP(volume);
-    if (kind == Kind::LocalDisk)
-        QSKIP("a folder of the local disk is not plugged in again");
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    drive.makeFiles({"a_1.mp3"}, "album");
-    Session session(drive.drives());
-    QCOMPARE(session.batch({}, u"c:\\album"_qs).code, kNoError);
-    const auto identity = [&] {
-        struct stat info {};
-        ::stat(drive.host("album").constData(), &info);
-        return std::pair(info.st_dev, info.st_ino);
-    };
-    const auto before = identity();
-    QVERIFY(volume.replug());
-    const bool kept = identity() == before;
-    qInfo("the folder's device and inode %s across the re-plug", kept ? "stay" : "change");
-    QCOMPARE(session.undo().code, kept ? kNoError : kFolderReplaced);
-    QCOMPARE(drive.names("album"), QByteArrayList{kept ? "a_1.mp3" : "a 1.mp3"});
-}
-
-void VolumesTest::newcomerOnTheServerIsNeverReplaced_data() {
-    AddVolumeRows();
-    QTest::newRow("rclone mount of a folder") << Kind::Rclone;
-}
-
-// Another machine puts a file on the server, under the name the batch is about to give, after
-// the folder was listed: the batch stops there and the server's file stays as it was; on a
-// volume that could replace it unseen, nothing is renamed at all.
-void VolumesTest::newcomerOnTheServerIsNeverReplaced() {
-    MOUNT_OR_SKIP(volume);
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    drive.makeFiles({"a_1.mp3", "b_1.mp3"});
-    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
-    const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
-    QFile newcomer(QFile::decodeName(volume.serverFolder() + "/b 1.mp3"));
-    QVERIFY(newcomer.open(QIODevice::WriteOnly) && newcomer.write("server") == 6);
-    newcomer.close();
-
-    LastBatch last(drive.drives());
-    const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
-    const bool caches = kind == Kind::Rclone;
-    QCOMPARE(batch.code, caches ? kVolumeCaches : kFileExists);
-    QCOMPARE(batch.renamed, caches ? 0 : 1);
-    QVERIFY(newcomer.open(QIODevice::ReadOnly));
-    QCOMPARE(newcomer.readAll(), QByteArray("server"));
-}
-
-void VolumesTest::previewStopsWhereTheBatchStops_data() {
-    QTest::addColumn<Kind>("kind");
-    QTest::addColumn<QByteArrayList>("files");
-    QTest::addColumn<QString>("replace"); // Text3 > Text4
-    const QByteArray accented = QString(120, u'\xe9').toUtf8();
-    const QList<std::tuple<const char*, QByteArrayList, QString>> rules{
-        {"a colon", {"a.mp3", "b.mp3", "c.mp3"}, u"b>b:"_qs},
-        {"a trailing dot", {"a.mp3", "b.mp3"}, u"b.mp3>b."_qs},
-        {"a device name", {"a.mp3", "nulx.mp3"}, u"x>"_qs},
-        {"past 255 bytes, within 255 characters",
-         {"a.mp3", accented + "x.mp3"},
-         u"x>"_qs + QString(20, u'y')},
-        {"two names that differ in case", {"a.mp3", "song.mp3", "SONGx.mp3"}, u"x>"_qs}};
-    for (const auto& [volume, kind] : kVolumes) {
-        for (const auto& [rule, files, replace] : rules)
-            QTest::addRow("%s: %s", volume, rule) << kind << files << replace;
-    }
-}
-
-// Whatever the volume's rules, the batch stops exactly on the first file the preview marks with
-// a stop, and for the reason it marks.
-void VolumesTest::previewStopsWhereTheBatchStops() {
-    QFETCH(QByteArrayList, files);
-    QFETCH(QString, replace);
-    MOUNT_OR_SKIP(volume);
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    drive.makeFiles(files);
-    RenameOptions options;
-    options.Check5 = Checked;
-    options.Text3 = replace.section(u'>', 0, 0);
-    options.Text4 = replace.section(u'>', 1);
-    const FolderListing listed = ListedFiles(drive.drives(), kRoot);
-    const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, options);
-    const auto stop = std::find_if(plans.begin(), plans.end(), [](const RenamePlan& plan) {
-        return plan.mark != PreviewMark::Changes && plan.mark != PreviewMark::Unchanged;
-    });
-    LastBatch last(drive.drives());
-    const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
-    QCOMPARE(batch.renamed, stop - plans.begin());
-    const FileErrorCode expected = stop == plans.end()                  ? kNoError
-                                   : stop->mark == PreviewMark::Refused ? kBadFileName
-                                                                        : kFileExists;
-    QCOMPARE(batch.code, expected);
-}
-
-void VolumesTest::killedBatchAndUndoLeaveEveryFileOnce() {
-    MOUNT_OR_SKIP(volume);
-    TestDrive drive(volume.folder(), SystemCalls::Real());
-    QByteArrayList originals;
-    for (int i = 0; i < 12; ++i) {
-        originals.append("song " + QByteArray::number(i + 10) + ".mp3"); // a case-only change
-        originals.append("a_b_" + QByteArray::number(i + 10) + ".mp3");
-    }
-    QRandomGenerator random(7);
-    for (int round = 0; round < 12; ++round) {
-        for (const QByteArray& name : drive.names())
-            QCOMPARE(::unlink(drive.host(name).constData()), 0);
+    void batchAndUndoRestoreTheFolder() {
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
+        const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
         drive.makeFiles(originals);
-        const bool undo = round % 2 == 1;
-        if (undo) {
-            KillChildPartWay(drive, "undo", 10 + random.bounded(40), 0);
+        Session session(drive.drives());
+        const BatchResult batch = session.batch(ProperCase());
+        if (ListsLowerCase(kind)) {
+            // A new spelling that cannot be read back is reported, not counted as done.
+            QCOMPARE(batch.code, kAccessDenied);
+            QCOMPARE(batch.renamed, 1);
+            QCOMPARE(drive.names(),
+                     QByteArrayList({"my band - first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"}));
         } else {
-            KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
+            QCOMPARE(batch.code, kFileExists);
+            QCOMPARE(batch.renamed, 3);
+            QCOMPARE(drive.names(),
+                     QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
         }
-        // The start-up comes later: a network client finishes meanwhile what the killed
-        // process had already asked of its server.
-        if (kind == Kind::Sshfs || kind == Kind::Samba)
-            QTest::qWait(500);
-        StartUp(drive);
-        VerifyEveryFileOnce(drive, originals, !undo, ListsLowerCase(kind));
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(drive.contentsIntact(originals));
+        QCOMPARE(session.undo().code, kNoError);
+        QCOMPARE(drive.names(), Sorted(originals));
+        QVERIFY(drive.contentsIntact(originals));
+
+        // A chain: "ab" gives up its name for "abb" and "a" takes it.
+        RenameOptions chain;
+        chain.Check5 = Checked;
+        chain.Text3 = u"a"_qs;
+        chain.Text4 = u"ab"_qs;
+        drive.makeFiles({"ab.mp3", "a.mp3"}, "chain");
+        const QString folder = u"c:\\chain"_qs;
+        QCOMPARE(session
+                     .batch(ListedFiles(drive.drives(), folder), {u"ab.mp3"_qs, u"a.mp3"_qs}, chain,
+                            folder)
+                     .code,
+                 kNoError);
+        QCOMPARE(drive.names("chain"), QByteArrayList({"ab.mp3", "abb.mp3"}));
+        QCOMPARE(session.undo().code, kNoError);
+        QCOMPARE(drive.names("chain"), QByteArrayList({"a.mp3", "ab.mp3"}));
+        QVERIFY(drive.contentsIntact({"a.mp3", "ab.mp3"}, "chain"));
     }
-}
+
+    void longNameIsRenamedAndUndone_data() { AddVolumeRows(); }
+    void longNameIsRenamedAndUndone() {
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        // 206 characters in 406 bytes: past 255 bytes, within NTFS's and exFAT's 255 characters.
+        const QByteArray name = QString(200, u'\xe9').toUtf8() + "_x.mp3";
+        drive.makeFiles({name});
+        if (drive.names() != QByteArrayList{name})
+            QSKIP("this volume holds no name of 406 bytes");
+        Session session(drive.drives());
+        QCOMPARE(session.batch().code, kNoError);
+        QCOMPARE(drive.names(), QByteArrayList{QString(200, u'\xe9').toUtf8() + " x.mp3"});
+        QCOMPARE(session.undo().code, kNoError);
+        QCOMPARE(drive.names(), QByteArrayList{name});
+    }
+
+    void undoAfterReplugRenamesOnlyInAProvenFolder_data() { AddVolumeRows(); }
+    // A stick pulled out after a batch and plugged in again: Undo renames there where the volume
+    // shows the very folder again (device and inode), and elsewhere refuses and renames nothing.
+    void undoAfterReplugRenamesOnlyInAProvenFolder() {
+        MOUNT_OR_SKIP(volume);
+        if (kind == Kind::LocalDisk)
+            QSKIP("a folder of the local disk is not plugged in again");
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        drive.makeFiles({"a_1.mp3"}, "album");
+        Session session(drive.drives());
+        QCOMPARE(session.batch({}, u"c:\\album"_qs).code, kNoError);
+        const auto identity = [&] {
+            struct stat info {};
+            ::stat(drive.host("album").constData(), &info);
+            return std::pair(info.st_dev, info.st_ino);
+        };
+        const auto before = identity();
+        QVERIFY(volume.replug());
+        const bool kept = identity() == before;
+        qInfo("the folder's device and inode %s across the re-plug", kept ? "stay" : "change");
+        QCOMPARE(session.undo().code, kept ? kNoError : kFolderReplaced);
+        QCOMPARE(drive.names("album"), QByteArrayList{kept ? "a_1.mp3" : "a 1.mp3"});
+    }
+
+    void newcomerOnTheServerIsNeverReplaced_data() {
+        AddVolumeRows();
+        QTest::newRow("rclone mount of a folder") << Kind::Rclone;
+    }
+
+    // Another machine puts a file on the server, under the name the batch is about to give, after
+    // the folder was listed: the batch stops there and the server's file stays as it was; on a
+    // volume that could replace it unseen, nothing is renamed at all.
+    void newcomerOnTheServerIsNeverReplaced() {
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        drive.makeFiles({"a_1.mp3", "b_1.mp3"});
+        const FolderListing listed = ListedFiles(drive.drives(), kRoot);
+        const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
+        QFile newcomer(QFile::decodeName(volume.serverFolder() + "/b 1.mp3"));
+        QVERIFY(newcomer.open(QIODevice::WriteOnly) && newcomer.write("server") == 6);
+        newcomer.close();
+
+        LastBatch last(drive.drives());
+        const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
+        const bool caches = kind == Kind::Rclone;
+        QCOMPARE(batch.code, caches ? kVolumeCaches : kFileExists);
+        QCOMPARE(batch.renamed, caches ? 0 : 1);
+        QVERIFY(newcomer.open(QIODevice::ReadOnly));
+        QCOMPARE(newcomer.readAll(), QByteArray("server"));
+    }
+
+    void previewStopsWhereTheBatchStops_data() {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QByteArrayList>("files");
+        QTest::addColumn<QString>("replace"); // Text3 > Text4
+        const QByteArray accented = QString(120, u'\xe9').toUtf8();
+        const QList<std::tuple<const char*, QByteArrayList, QString>> rules{
+            {"a colon", {"a.mp3", "b.mp3", "c.mp3"}, u"b>b:"_qs},
+            {"a trailing dot", {"a.mp3", "b.mp3"}, u"b.mp3>b."_qs},
+            {"a device name", {"a.mp3", "nulx.mp3"}, u"x>"_qs},
+            {"past 255 bytes, within 255 characters",
+             {"a.mp3", accented + "x.mp3"},
+             u"x>"_qs + QString(20, u'y')},
+            {"two names that differ in case", {"a.mp3", "song.mp3", "SONGx.mp3"}, u"x>"_qs}};
+        for (const auto& [volume, kind] : kVolumes) {
+            for (const auto& [rule, files, replace] : rules)
+                QTest::addRow("%s: %s", volume, rule) << kind << files << replace;
+        }
+    }
+
+    // Whatever the volume's rules, the batch stops exactly on the first file the preview marks with
+    // a stop, and for the reason it marks.
+    void previewStopsWhereTheBatchStops() {
+        QFETCH(QByteArrayList, files);
+        QFETCH(QString, replace);
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        drive.makeFiles(files);
+        RenameOptions options;
+        options.Check5 = Checked;
+        options.Text3 = replace.section(u'>', 0, 0);
+        options.Text4 = replace.section(u'>', 1);
+        const FolderListing listed = ListedFiles(drive.drives(), kRoot);
+        const QList<RenamePlan> plans =
+            PlanBatch(listed.names, listed.entries, listed.rules, options);
+        const auto stop = std::find_if(plans.begin(), plans.end(), [](const RenamePlan& plan) {
+            return plan.mark != PreviewMark::Changes && plan.mark != PreviewMark::Unchanged;
+        });
+        LastBatch last(drive.drives());
+        const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
+        QCOMPARE(batch.renamed, stop - plans.begin());
+        const FileErrorCode expected = stop == plans.end()                  ? kNoError
+                                       : stop->mark == PreviewMark::Refused ? kBadFileName
+                                                                            : kFileExists;
+        QCOMPARE(batch.code, expected);
+    }
+
+    void killedBatchAndUndoLeaveEveryFileOnce_data() { AddVolumeRows(); }
+    void killedBatchAndUndoLeaveEveryFileOnce() {
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(volume.folder(), SystemCalls::Real());
+        QByteArrayList originals;
+        for (int i = 0; i < 12; ++i) {
+            originals.append("song " + QByteArray::number(i + 10) + ".mp3"); // a case-only change
+            originals.append("a_b_" + QByteArray::number(i + 10) + ".mp3");
+        }
+        QRandomGenerator random(7);
+        for (int round = 0; round < 12; ++round) {
+            for (const QByteArray& name : drive.names())
+                QCOMPARE(::unlink(drive.host(name).constData()), 0);
+            drive.makeFiles(originals);
+            const bool undo = round % 2 == 1;
+            if (undo) {
+                KillChildPartWay(drive, "undo", 10 + random.bounded(40), 0);
+            } else {
+                KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
+            }
+            // The start-up comes later: a network client finishes meanwhile what the killed
+            // process had already asked of its server.
+            if (kind == Kind::Sshfs || kind == Kind::Samba)
+                QTest::qWait(500);
+            StartUp(drive);
+            VerifyEveryFileOnce(drive, originals, !undo, ListsLowerCase(kind));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(VolumesTest)
 #include "volumes_test.moc"
