@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Plants plausible faults in the product code one at a time and tells which test catches each.
+
+Usage: scripts/plant-faults.py [build folder]   (default: build), from a clean checkout with a
+configured build. Each fault is a text replaced in one file; the file is restored after its run.
+The tests run fastest first and stop at the first that fails; "missed" is a fault the whole suite
+let through. A fault whose text is gone from the code says so, and is to be brought up to date.
+"""
+import os
+import subprocess
+import sys
+
+# (what the fault is, file, text, replacement)
+FAULTS = [
+    ("names: comma rule takes the last comma", "names/PipelineSteps.cpp", "name.indexOf(u',')", "name.lastIndexOf(u',')"),
+    ("names: track number of any length", "names/PipelineSteps.cpp", "if (text.size() != 2)", "if (text.size() < 2)"),
+    ("names: final trim dropped", "names/BuildNewName.cpp", "return TrimSpaces(std::move(name));", "return name;"),
+    ("names: proper case after any blank", "names/CaseTransforms.cpp", "if (name.at(p) == u' ')", "if (name.at(p).isSpace())"),
+    ("names: Turkish dotted capital dropped", "names/CaseMapping.cpp", "return turkic && c == u'i' ? kCapitalDottedI : QChar::toUpper(c);", "return QChar::toUpper(c);"),
+    ("names: final sigma without a letter before", "names/CaseMapping.cpp", "LetterAt(text, CharacterBefore(text, i)) && !LetterAt(text, i + 1)", "!LetterAt(text, i + 1)"),
+    ("names: natural order compares mid-number", "names/NaturalOrder.cpp", "while (same > 0 && IsDigit(a.at(same - 1)))", "while (same < 0 && IsDigit(a.at(same - 1)))"),
+    ("names: '?' matches nothing special", "names/FilePattern.cpp", "(glob.at(g) == u'?' || glob.at(g) == Folded(name.at(n)))", "(glob.at(g) == Folded(name.at(n)))"),
+    ("names: removal list not trimmed", "names/TextTransforms.cpp", "const QStringView listed = TrimmedSpaces(characters);", "const QStringView listed = characters;"),
+    ("names: leading dash spaced", "names/SpacingTransforms.cpp", "if (c != u'-' || p == 0) {", "if (c != u'-') {"),
+    ("platform: full disk reported as I/O error", "platform/ErrnoCodes.cpp", "    case EDQUOT:\n        return kDiskFull;", "    case EDQUOT:\n        return kDeviceIoError;"),
+    ("platform: hiding a name allowed", "platform/FileOperations.cpp", "newName.startsWith(u'.') && !oldName.startsWith(u'.')", "newName.startsWith(u'.') && oldName.startsWith(u'.')"),
+    ("platform: plain-file check dropped", "platform/FileOperations.cpp", "return !m_notFiles.contains(name);", "return true;"),
+    ("platform: log not synced at close", "platform/LogFile.cpp", "const SysResult synced = system.sync(m_fd);", "const SysResult synced{};"),
+    ("platform: log not cut to its records", "platform/LogFile.cpp", "m_reserved > m_size ? system.truncate(m_fd, m_size)", "m_reserved < m_size ? system.truncate(m_fd, m_size)"),
+    ("platform: journal entry not written", "platform/RenameJournal.cpp", "const SysResult written = WriteWhole(m_system, m_fd, FormatPendingRename(rename), m_base);", "const SysResult written{};"),
+    ("platform: reservation without O_EXCL", "platform/RenameSteps.cpp", "system.open(dir, to, O_WRONLY | O_CREAT | O_EXCL)", "system.open(dir, to, O_WRONLY | O_CREAT)"),
+    ("platform: escape range off by one", "platform/NameCodec.cpp", "c.unicode() > kEscapeBase + 0xFF", "c.unicode() > kEscapeBase + 0xFE"),
+    ("platform: recovery sends a stepped-aside file back", "platform/RenameRecovery.cpp", "if (kept.role != rename.aside)", "if (kept.role == rename.aside)"),
+    ("platform: trailing dot allowed on Windows names", "platform/VolumeRules.cpp", "if (name.endsWith(u'.') || name.endsWith(u' '))", "if (name.endsWith(u' '))"),
+    ("files: cancel ignored", "files/BatchRun.cpp", "if (progress && !progress(i, plans.size(), plan.name)) {", "if (false && progress && !progress(i, plans.size(), plan.name)) {"),
+    ("files: unlogged rename not taken back", "files/BatchRun.cpp", "const RenameResult back = folder.rename(plan.newName, plan.name);", "const RenameResult back;"),
+    ("files: Undo of a record already put back counted as failure", "files/Undo.cpp", "if (renamed.code == kNoError || putBack)", "if (renamed.code == kNoError)"),
+    ("files: stopped batch not undoable", "files/LastBatch.cpp", "(result.code == kNoError && !result.cancelled) || result.renamed > 0", "result.code == kNoError && !result.cancelled"),
+    ("files: replaced log not told apart", "files/LastBatch.cpp", "return log == job.log ? kNoError : kLogReplaced;", "return kNoError;"),
+    ("files: Collides and Taken swapped", "files/RenamePlan.cpp", "given.contains(newKey) ? PreviewMark::Collides : PreviewMark::Taken", "given.contains(newKey) ? PreviewMark::Taken : PreviewMark::Collides"),
+    ("files: record cut short left at start-up", "files/UndoLog.cpp", "const bool unfinished = zeros || parser.cutShort();", "const bool unfinished = bool(zeros);"),
+    ("files: wrong message for a full disk", "files/FileErrorReport.cpp", "{QStringLiteral(\"Disk is full!\")}", "{QStringLiteral(\"Disk full!\")}"),
+    ("files: clipboard cut at the last dot", "files/ClipboardText.cpp", "name.indexOf(u'.') : name.size()", "name.lastIndexOf(u'.') : name.size()"),
+    ("files: blank hand-typed name renamed", "files/HandRename.cpp", "if (std::all_of(answer.begin(), answer.end(), [](QChar c) { return c.isSpace(); })) {", "if (false) {"),
+    ("ui: Replace ticked by any text change", "ui/Form1.cpp", "Check5->setChecked(!Text3->text().isEmpty());", "Check5->setChecked(true);"),
+    ("ui: stale marks shown", "ui/FileList.cpp", "if (m_makingFor == m_wanted && m_shown != m_wanted) {", "if (m_shown != m_wanted) {"),
+    ("ui: stopped file not shown", "ui/Form1.cpp", "File1->showName(leftAs.isEmpty() ? plans.at(result.renamed).name : leftAs);", "(void)leftAs;"),
+    ("ui: wrong accessible name", "ui/Form1Controls.cpp", "{Text4, \"Replace with\"}", "{Text4, \"Replace\"}"),
+]
+
+ORDER = ["names_test", "platform_test", "rename_test", "files_test", "ui_test", "e2e",
+         "volumes_test", "stress_test"]
+
+
+def passes(command):
+    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    try:
+        return subprocess.run(command, env=environment, capture_output=True,
+                              timeout=600).returncode == 0
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def catcher(build):
+    if not passes(["cmake", "--build", build]):
+        return "does not build"
+    for test in ORDER:
+        if test == "e2e":
+            command = ["tests/e2e_test.sh", os.path.join(build, "ui/corvane")]
+        elif os.path.exists(os.path.join(build, "tests", test)):
+            command = [os.path.join(build, "tests", test)]
+        else:
+            continue
+        if not passes(command):
+            return test
+    return "missed"
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build"
+    caught = 0
+    for label, path, text, replacement in FAULTS:
+        with open(path) as source:
+            original = source.read()
+        if text not in original:
+            print(f"{label}\tgone from {path}", flush=True)
+            continue
+        with open(path, "w") as source:
+            source.write(original.replace(text, replacement, 1))
+        try:
+            result = catcher(build)
+        finally:
+            with open(path, "w") as source:
+                source.write(original)
+        caught += result != "missed"
+        print(f"{label}\t{result}", flush=True)
+    passes(["cmake", "--build", build])
+    print(f"caught {caught} of {len(FAULTS)}")
+
+
+main()
