@@ -15,11 +15,12 @@ namespace corvane {
 
 // The one open-file slot through which the undo log is written. Every record reaches the
 // operating system before write() returns, so that a killed program leaves each one on disk:
-// where the volume writes reserved blocks in place, through a shared mapping of the file, grown
-// in large steps and cut to its true length when the slot is closed; elsewhere, or when a step
-// cannot be reserved, by one write a record. The file is synced to disk once, when the slot is
-// closed. Closing a slot that is not open does nothing. Only a plain file is opened: a symbolic
-// link, a FIFO, a device or a folder is refused untouched.
+// where the volume writes reserved blocks in place, through a window onto the file (a shared
+// mapping of one step, reserved before it is mapped, that moves on as the records grow), the
+// file cut to its true length when the slot is closed; elsewhere, or once a step cannot be had,
+// by one write a record. The file is synced to disk once, when the slot is closed. Closing a
+// slot that is not open does nothing. Only a plain file is opened: a symbolic link, a FIFO, a
+// device or a folder is refused untouched.
 class LogFile {
 public:
     // Keep opens the file as it is, making it when missing, only to be cut.

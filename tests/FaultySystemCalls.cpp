@@ -67,10 +67,6 @@ SysResult FaultySystemCalls::allocate(int fd, off_t at, off_t length) const {
     return run(Allocate, false, [&] { return SystemCalls::allocate(fd, at, length); });
 }
 
-SysResult FaultySystemCalls::map(int fd, off_t at, size_t length, char*& data) const {
-    return run(Map, false, [&] { return SystemCalls::map(fd, at, length, data); });
-}
-
 SysResult FaultySystemCalls::truncate(int fd, off_t size) const {
     return run(Truncate, false, [&] { return SystemCalls::truncate(fd, size); });
 }

@@ -25,7 +25,6 @@ public:
         Read,
         Write,
         Allocate,
-        Map,
         Truncate,
         Sync,
         Close,
@@ -60,7 +59,6 @@ public:
     corvane::SysResult read(int fd, char* data, size_t size) const override;
     corvane::SysResult write(int fd, const char* data, size_t size, off_t at) const override;
     corvane::SysResult allocate(int fd, off_t at, off_t length) const override;
-    corvane::SysResult map(int fd, off_t at, size_t length, char*& data) const override;
     corvane::SysResult truncate(int fd, off_t size) const override;
     corvane::SysResult sync(int fd) const override;
     corvane::SysResult close(int fd) const override;
