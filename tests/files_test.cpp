@@ -390,6 +390,49 @@ private Q_SLOTS:
         QCOMPARE(ListedFolders(drive.drives(), kRoot).names, QStringList{u"a_2.mp3"_qs});
     }
 
+    // A batch stopped by a collision keeps what it renamed before, and Undo puts that back in the
+    // folder the batch ran in, whatever another folder holds under the same name.
+    void stoppedBatchIsUndoneWhereItRan() {
+        TestDrive drive;
+        drive.makeFiles({"a b.mp3", "a_a.mp3", "a_b.mp3"}, "batch");
+        drive.makeFiles({"a a.mp3"}, "other");
+        Session session(drive.drives());
+        QCOMPARE(session.batch({}, u"c:\\batch"_qs).code, kFileExists);
+        QCOMPARE(drive.names("batch"), QByteArrayList({"a a.mp3", "a b.mp3", "a_b.mp3"}));
+        QCOMPARE(session.undo().code, kNoError);
+        QCOMPARE(drive.names("batch"), QByteArrayList({"a b.mp3", "a_a.mp3", "a_b.mp3"}));
+        QCOMPARE(drive.names("other"), QByteArrayList{"a a.mp3"});
+    }
+
+    // The name typed is used as typed; Cancel, the same name and blanks rename nothing.
+    void handRename_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QByteArrayList>("after");
+        QTest::addColumn<FileErrorCode>("code");
+        const auto row = [](const char* label, const QString& answer, QByteArrayList after,
+                            FileErrorCode code) {
+            QTest::newRow(label) << answer << after << code;
+        };
+        row("typed", u"new name.mp3"_qs, {"b.mp3", "new name.mp3"}, kNoError);
+        row("Cancel", QString(), {"a.mp3", "b.mp3"}, kNoError);
+        row("unchanged", u"a.mp3"_qs, {"a.mp3", "b.mp3"}, kNoError);
+        row("case only", u"A.mp3"_qs, {"A.mp3", "b.mp3"}, kNoError);
+        row("taken", u"b.mp3"_qs, {"a.mp3", "b.mp3"}, kFileExists);
+        row("blanks only", u"   "_qs, {"a.mp3", "b.mp3"}, kBadFileName);
+        row("not a name", u"x/y.mp3"_qs, {"a.mp3", "b.mp3"}, kBadFileName);
+    }
+
+    void handRename() {
+        QFETCH(QString, answer);
+        QFETCH(QByteArrayList, after);
+        QFETCH(FileErrorCode, code);
+        TestDrive drive;
+        drive.makeFiles({"a.mp3", "b.mp3"});
+        QCOMPARE(RenameByHand(drive.drives(), kRoot, u"a.mp3", answer).code, code);
+        QCOMPARE(drive.names(), after);
+        QCOMPARE(drive.log(), QByteArray());
+    }
+
     void logParsing_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<FileErrorCode>("code");

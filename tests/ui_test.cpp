@@ -223,33 +223,6 @@ private Q_SLOTS:
         QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
     }
 
-    void stoppedBatchCanBeUndoneWhereItRan() {
-        Window window({}, nullptr, [](const TestDrive& drive) {
-            drive.makeFiles({"a b.mp3", "a_a.mp3", "a_b.mp3"}, "batch");
-            drive.makeFiles({"a a.mp3"}, "other");
-        });
-        auto* folders = window.get<QListWidget>("Dir1");
-        const auto open = [&](const QString& name) {
-            const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
-            QVERIFY(!found.isEmpty());
-            Q_EMIT folders->itemActivated(found.first());
-        };
-        open(u"batch"_qs);
-        window.click("Command1");
-        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
-        QCOMPARE(window.listed(), QStringList({u"a a.mp3"_qs, u"a b.mp3"_qs, u"a_b.mp3"_qs}));
-
-        // "a_a.mp3" was renamed before the collision; Undo, pressed in another folder that holds
-        // the same new name, puts it back where the batch ran.
-        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-        open(u"c:\\"_qs);
-        open(u"other"_qs);
-        window.click("Command3");
-        QCOMPARE(window.listed(), QStringList{u"a a.mp3"_qs});
-        QCOMPARE(window.drive.names("batch"), QByteArrayList({"a b.mp3", "a_a.mp3", "a_b.mp3"}));
-        QCOMPARE(window.dialogs.messages.size(), 1);
-    }
-
     // A screen reader hears every control's name and each file's mark; a keyboard user reaches the
     // files the batch would stop on, and finds the one it stopped on chosen and in sight.
     void stopsReachKeyboardAndScreenReader() {
@@ -487,38 +460,6 @@ private Q_SLOTS:
         QTest::keyClicks(window.get<QLineEdit>("Text3"), u"z"_qs);
         QTRY_COMPARE(marks(),
                      QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Changes}));
-    }
-
-    void handRename_data() {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("OK") << u"new name.mp3"_qs << QStringList{u"b.mp3"_qs, u"new name.mp3"_qs}
-                            << QStringList();
-        QTest::newRow("Cancel") << QString() << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                                << QStringList();
-        QTest::newRow("unchanged")
-            << u"a.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs} << QStringList();
-        QTest::newRow("case only")
-            << u"A.mp3"_qs << QStringList{u"A.mp3"_qs, u"b.mp3"_qs} << QStringList();
-        QTest::newRow("taken") << u"b.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                               << QStringList{u"Error: Files are read only!"_qs};
-        QTest::newRow("blanks only") << u"   "_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                                     << QStringList{u"Error: Bad file name!"_qs};
-        QTest::newRow("not a name") << u"x/y.mp3"_qs << QStringList{u"a.mp3"_qs, u"b.mp3"_qs}
-                                    << QStringList{u"Error: Bad file name!"_qs};
-    }
-
-    void handRename() {
-        QFETCH(QString, answer);
-        QFETCH(QStringList, listed);
-        QFETCH(QStringList, messages);
-        Window window({"a.mp3", "b.mp3"});
-        window.dialogs.answer = answer;
-        window.doubleClickFirstFile();
-        QCOMPARE(window.listed(), listed);
-        QCOMPARE(window.dialogs.messages, messages);
-        QCOMPARE(window.drive.log(), QByteArray());
     }
 
     void previewShowsTheNewName() {
