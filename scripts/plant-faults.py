@@ -14,11 +14,12 @@ import sys
 # (what the fault is, file, text, replacement)
 FAULTS = [
     ("names: comma rule takes the last comma", "names/PipelineSteps.cpp", "name.indexOf(u',')", "name.lastIndexOf(u',')"),
-    ("names: track number of any length", "names/PipelineSteps.cpp", "if (text.size() != 2)", "if (text.size() < 2)"),
+    ("names: a plus sign is no part of a track number", "names/PipelineSteps.cpp",
+     "c == u' ' || c == u'+' || c == u'-'", "c == u' ' || c == u'-'"),
     ("names: final trim dropped", "names/BuildNewName.cpp", "return TrimSpaces(std::move(name));", "return name;"),
     ("names: proper case after any blank", "names/CaseTransforms.cpp", "if (name.at(p) == u' ')", "if (name.at(p).isSpace())"),
     ("names: Turkish dotted capital dropped", "names/CaseMapping.cpp", "return turkic && c == u'i' ? kCapitalDottedI : QChar::toUpper(c);", "return QChar::toUpper(c);"),
-    ("names: final sigma without a letter before", "names/CaseMapping.cpp", "LetterAt(text, CharacterBefore(text, i)) && !LetterAt(text, i + 1)", "!LetterAt(text, i + 1)"),
+    ("names: final sigma wherever a word may end", "names/CaseMapping.cpp", "LetterAt(text, CharacterBefore(text, i)) && !LetterAt(text, i + 1)", "LetterAt(text, CharacterBefore(text, i)) || !LetterAt(text, i + 1)"),
     ("names: natural order compares mid-number", "names/NaturalOrder.cpp", "while (same > 0 && IsDigit(a.at(same - 1)))", "while (same < 0 && IsDigit(a.at(same - 1)))"),
     ("names: '?' matches nothing special", "names/FilePattern.cpp", "(glob.at(g) == u'?' || glob.at(g) == Folded(name.at(n)))", "(glob.at(g) == Folded(name.at(n)))"),
     ("names: removal list not trimmed", "names/TextTransforms.cpp", "const QStringView listed = TrimmedSpaces(characters);", "const QStringView listed = characters;"),

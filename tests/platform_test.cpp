@@ -89,6 +89,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("second");
         QTest::newRow("numbers by value") << u"2 a.mp3"_qs << u"10 a.mp3"_qs;
         QTest::newRow("leading zeros count by value") << u"09.mp3"_qs << u"10.mp3"_qs;
+        QTest::newRow("numbers that begin alike") << u"Track 15.mp3"_qs << u"Track 1000.mp3"_qs;
         QTest::newRow("equal values: fewer zeros last") << u"01.mp3"_qs << u"1.mp3"_qs;
         QTest::newRow("zeros alone") << u"00.mp3"_qs << u"1.mp3"_qs;
         QTest::newRow("past 64 bits") << u"99999999999999999999"_qs << u"100000000000000000000"_qs;
