@@ -7,6 +7,7 @@
 #include "platform/ErrnoCodes.h"
 #include "platform/FileOperations.h"
 #include "platform/NameCodec.h"
+#include "platform/VolumeRules.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -82,6 +83,28 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, matches);
         QCOMPARE(FilePattern(pattern).matches(name), matches);
+    }
+
+    // What a volume of Windows' names would refuse or silently alter is refused before the batch.
+    void windowsVolumeRefusesWhatItWouldAlter_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("plain") << u"a b - c.mp3"_qs << false;
+        QTest::newRow("trailing dot") << u"b."_qs << true;
+        QTest::newRow("trailing space") << u"b.mp3 "_qs << true;
+        QTest::newRow("colon") << u"a:b.mp3"_qs << true;
+        QTest::newRow("control character") << u"a\tb.mp3"_qs << true;
+        QTest::newRow("device name") << u"nul.mp3"_qs << true;
+        QTest::newRow("256 units") << QString(256, u'x') << true;
+    }
+
+    void windowsVolumeRefusesWhatItWouldAlter() {
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        VolumeRules windows;
+        windows.windowsNames = true;
+        windows.byteLimit = 0;
+        QCOMPARE(!windows.refusal(name, name.toUtf8()).isEmpty(), refused);
     }
 
     void naturalOrder_data() {
