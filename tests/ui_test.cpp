@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -460,6 +461,24 @@ private Q_SLOTS:
         QTest::keyClicks(window.get<QLineEdit>("Text3"), u"z"_qs);
         QTRY_COMPARE(marks(),
                      QList({Unchanged, Unchanged, Unchanged, Unchanged, Refused, Changes}));
+    }
+
+    // A change that comes while the marks are being made supersedes them: the marks shown are
+    // those of the latest options.
+    void marksFollowTheLatestChange() {
+        QByteArrayList files;
+        for (int i = 0; i < 3000; ++i)
+            files.append("t_" + QByteArray::number(i) + ".mp3");
+        Window window(files);
+        auto* list = window.get<FileList>("File1");
+        QTRY_VERIFY(!window.column(FileListModel::MarkRole).first().isNull());
+        QSignalSpy shown(list, &FileList::marksShown);
+        auto* underscores = window.get<QCheckBox>("Check1");
+        underscores->click();
+        QCoreApplication::processEvents();
+        underscores->click();
+        QVERIFY(shown.wait());
+        QCOMPARE(window.column(FileListModel::MarkRole).first().toInt(), int(PreviewMark::Changes));
     }
 
     void previewShowsTheNewName() {
