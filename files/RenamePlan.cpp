@@ -8,6 +8,7 @@
 #include "platform/NameCodec.h"
 
 #include <QSet>
+#include <QtConcurrentRun>
 
 namespace corvane {
 namespace {
@@ -41,22 +42,36 @@ void Plan(RenamePlan& plan, const VolumeRules& rules, const RenameOptions& optio
     }
 }
 
+// Below this many names, a second core costs more than it saves.
+constexpr qsizetype kNamesWorthSharing = 512;
+
 } // namespace
 
 QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries,
                             const VolumeRules& rules, const RenameOptions& options) {
+    QList<RenamePlan> plans(names.size());
+    const auto planFrom = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            plans[i].name = names.at(i);
+            Plan(plans[i], rules, options);
+        }
+    };
+    // Each name is made on its own: a long list is made on two cores.
+    const bool shared = names.size() >= kNamesWorthSharing;
+    const qsizetype half = shared ? names.size() / 2 : names.size();
+    QFuture<void> secondHalf =
+        shared ? QtConcurrent::run(planFrom, half, names.size()) : QFuture<void>();
+    planFrom(0, half);
     // Names as the volume tells them apart: on one that ignores case, "A.mp3" takes "a.mp3".
     QSet<QString> present;
     present.reserve(entries.size());
     for (const QString& entry : entries)
         present.insert(rules.key(entry));
+    secondHalf.waitForFinished();
+
     QSet<QString> given; // the names this batch leaves its files under so far
-    QList<RenamePlan> plans;
-    plans.reserve(names.size());
-    for (const QString& name : names) {
-        RenamePlan& plan = plans.emplaceBack();
-        plan.name = name;
-        Plan(plan, rules, options);
+    for (RenamePlan& plan : plans) {
+        const QString& name = plan.name;
         if (plan.mark == PreviewMark::Refused)
             continue;
         const QString oldKey = rules.key(name);
