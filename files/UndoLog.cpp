@@ -99,15 +99,17 @@ std::optional<qint64> UnfinishedLogEnd(const DriveTable& drives) {
     UndoLogParser parser;
     qint64 read = 0;
     std::optional<qint64> zeros; // where the growth left zeros: no name holds one
-    const FileRead file = ReadInPieces(drives, UndoLogPath(), kLargestUndoLog + kLogGrowthStep,
-                                       [&](QByteArrayView piece) {
-                                           const qsizetype zero = zeros ? 0 : piece.indexOf('\0');
-                                           if (!zeros)
-                                               parser.feed(zero < 0 ? piece : piece.first(zero));
-                                           if (!zeros && zero >= 0)
-                                               zeros = read + zero;
-                                           read += piece.size();
-                                       });
+    const auto take = [&](QByteArrayView piece) {
+        if (!zeros) {
+            const qsizetype zero = piece.indexOf('\0');
+            parser.feed(zero < 0 ? piece : piece.first(zero));
+            if (zero >= 0)
+                zeros = read + zero;
+        }
+        read += piece.size();
+    };
+    const FileRead file =
+        ReadInPieces(drives, UndoLogPath(), kLargestUndoLog + kLogGrowthStep, take);
     const UndoLogContents contents = parser.finish();
     const bool unfinished = zeros || parser.cutShort();
     if (file.code != kNoError || !unfinished || (contents.code != kNoError && !parser.cutShort()))
