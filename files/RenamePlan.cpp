@@ -50,10 +50,12 @@ constexpr qsizetype kNamesWorthSharing = 512;
 QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries,
                             const VolumeRules& rules, const RenameOptions& options) {
     QList<RenamePlan> plans(names.size());
+    // Two threads fill their own halves: the list is neither grown nor copied meanwhile.
+    RenamePlan* const planned = plans.data();
     const auto planFrom = [&](qsizetype from, qsizetype to) {
         for (qsizetype i = from; i < to; ++i) {
-            plans[i].name = names.at(i);
-            Plan(plans[i], rules, options);
+            planned[i].name = names.at(i);
+            Plan(planned[i], rules, options);
         }
     };
     // Each name is made on its own: a long list is made on two cores.
