@@ -25,7 +25,7 @@ FolderListing List(const DriveTable& drives, QStringView folder, FolderEntry::Ki
     if (drives.system().status(AT_FDCWD, *host, info).ok())
         listing.folder = EntryId::Of(info);
     QList<FolderEntry> entries;
-    if (const SysResult read = drives.system().readFolder(AT_FDCWD, *host, entries); !read.ok()) {
+    if (const SysResult read = ReadFolder(drives.system(), AT_FDCWD, *host, entries); !read.ok()) {
         listing.code = CodeForErrno(read.error, kPathNotFound);
         return listing;
     }

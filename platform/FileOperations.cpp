@@ -209,15 +209,18 @@ bool FolderOnHost::holds(QStringView name) const {
 }
 
 void FolderOnHost::readEntries() {
-    QList<FolderEntry> entries;
-    // Unread, each rename looks at its own file.
-    if (!m_host || !m_drives.system().readFolder(m_fd, ".", entries).ok())
+    if (!m_host)
         return;
-    m_entriesRead = true;
-    for (FolderEntry& entry : entries) {
-        if (entry.kind != FolderEntry::Kind::File)
-            m_notFiles.insert(std::move(entry.name));
-    }
+    // Only the few entries that are no plain files are kept, as they come.
+    const SysResult read = m_drives.system().readFolder(
+        m_fd, ".", [this](QByteArrayView name, FolderEntry::Kind kind) {
+            if (kind != FolderEntry::Kind::File)
+                m_notFiles.insert(name.toByteArray());
+        });
+    // Read in part, each rename looks at its own file.
+    m_entriesRead = read.ok();
+    if (!m_entriesRead)
+        m_notFiles.clear();
 }
 
 bool FolderOnHost::isPlainFile(const QByteArray& name) const {

@@ -66,7 +66,7 @@ std::optional<QByteArray> ListedAs(const SystemCalls& system, const QByteArray& 
 // the folder shows.
 bool FindNames(const SystemCalls& system, const PendingRename& rename, QList<Found>& found) {
     QList<FolderEntry> entries;
-    if (!system.readFolder(AT_FDCWD, rename.folder, entries).ok())
+    if (!ReadFolder(system, AT_FDCWD, rename.folder, entries).ok())
         return false;
     for (const QByteArray& role : {rename.from, rename.to, rename.aside}) {
         const std::optional<QByteArray> listed =

@@ -68,7 +68,7 @@ StepResult MoveToFreeName(const SystemCalls& system, int dir, const QByteArray& 
 
 Listed ListsExactly(const SystemCalls& system, int dir, const QByteArray& name) {
     QList<FolderEntry> entries;
-    Listed listed{system.readFolder(dir, ".", entries)};
+    Listed listed{ReadFolder(system, dir, ".", entries)};
     listed.exactly = std::any_of(entries.begin(), entries.end(),
                                  [&](const FolderEntry& entry) { return entry.name == name; });
     return listed;

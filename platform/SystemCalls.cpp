@@ -121,8 +121,7 @@ SysResult SystemCalls::lock(int fd, bool wait) const {
     return Answer(::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)));
 }
 
-SysResult SystemCalls::readFolder(int at, const QByteArray& folder,
-                                  QList<FolderEntry>& entries) const {
+SysResult SystemCalls::readFolder(int at, const QByteArray& folder, const EntryTaker& take) const {
     const int fd = ::openat(at, folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return SysResult::Failed(errno);
@@ -134,9 +133,10 @@ SysResult SystemCalls::readFolder(int at, const QByteArray& folder,
     }
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
-        const QByteArray name(entry->d_name);
+        // Through a pointer: a FUSE volume's name may run past d_name's declared 256 bytes.
+        const QByteArrayView name(static_cast<const char*>(entry->d_name));
         if (name != "." && name != "..")
-            entries.append({name, KindOf(::dirfd(dir.get()), *entry)});
+            take(name, KindOf(::dirfd(dir.get()), *entry));
         errno = 0;
     }
     return errno == 0 ? SysResult{} : SysResult::Failed(errno);
@@ -151,6 +151,13 @@ SysResult SystemCalls::nameLimit(const QByteArray& path, qint64& limit) const {
     const SysResult answered = Answer(::statfs(path.constData(), &info));
     limit = info.f_namelen;
     return answered;
+}
+
+SysResult ReadFolder(const SystemCalls& system, int dir, const QByteArray& folder,
+                     QList<FolderEntry>& entries) {
+    return system.readFolder(dir, folder, [&](QByteArrayView name, FolderEntry::Kind kind) {
+        entries.append({name.toByteArray(), kind});
+    });
 }
 
 SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size) {

@@ -67,9 +67,9 @@ public:
     // An exclusive advisory lock on an open file, released when it is closed; `wait` blocks
     // until it is free, else a held lock fails with EWOULDBLOCK.
     virtual SysResult lock(int fd, bool wait) const;
-    // The entries of a folder, "." and ".." left out.
-    virtual SysResult readFolder(int dir, const QByteArray& folder,
-                                 QList<FolderEntry>& entries) const;
+    // The entries of a folder, "." and ".." left out, each handed to `take` as it is read.
+    using EntryTaker = std::function<void(QByteArrayView name, FolderEntry::Kind kind)>;
+    virtual SysResult readFolder(int dir, const QByteArray& folder, const EntryTaker& take) const;
     virtual SysResult makeFolder(const QByteArray& path) const;
     // The longest name the volume holding `path` takes, in its own units.
     virtual SysResult nameLimit(const QByteArray& path, qint64& limit) const;
@@ -81,6 +81,10 @@ public:
 // Writes all of `bytes` at `size`; on a failure cuts the file back to `size`, so no half entry or
 // record stays.
 SysResult WriteWhole(const SystemCalls& system, int fd, QByteArrayView bytes, off_t size);
+
+// The entries of a folder, "." and ".." left out, appended to `entries`.
+SysResult ReadFolder(const SystemCalls& system, int dir, const QByteArray& folder,
+                     QList<FolderEntry>& entries);
 
 // Hands what `fd` holds to `take` piece by piece, to its end; fails with EFBIG, before the piece
 // that would pass it, once more than `limit` bytes have come.

@@ -78,7 +78,7 @@ QList<Drive> GvfsShares(const SystemCalls& system, const Mount& mount) {
     QList<FolderEntry> entries;
     QList<Drive> shares;
     // A gvfs that cannot be read has no shares to show yet.
-    if (!system.readFolder(AT_FDCWD, mount.point, entries).ok())
+    if (!ReadFolder(system, AT_FDCWD, mount.point, entries).ok())
         return shares;
     for (const FolderEntry& entry : entries) {
         QByteArray host;

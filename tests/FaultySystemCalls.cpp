@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-using corvane::FolderEntry;
 using corvane::SysResult;
 using corvane::SystemCalls;
 
@@ -91,8 +90,8 @@ void FaultySystemCalls::failFolder(const QByteArray& folder, int error) {
 }
 
 SysResult FaultySystemCalls::readFolder(int dir, const QByteArray& folder,
-                                        QList<FolderEntry>& entries) const {
+                                        const EntryTaker& take) const {
     if (folder == m_failingFolder)
         return SysResult::Failed(m_folderError);
-    return run(ReadFolder, false, [&] { return SystemCalls::readFolder(dir, folder, entries); });
+    return run(ReadFolder, false, [&] { return SystemCalls::readFolder(dir, folder, take); });
 }

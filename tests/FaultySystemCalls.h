@@ -64,7 +64,7 @@ public:
     corvane::SysResult close(int fd) const override;
     corvane::SysResult lock(int fd, bool wait) const override;
     corvane::SysResult readFolder(int dir, const QByteArray& folder,
-                                  QList<corvane::FolderEntry>& entries) const override;
+                                  const EntryTaker& take) const override;
 
 private:
     struct Fault {
