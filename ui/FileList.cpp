@@ -84,11 +84,8 @@ void FileList::startPreview() {
 }
 
 void FileList::previewMade() {
-    if (m_makingFor == m_wanted && m_shown != m_wanted) {
-        m_model->setPlans(m_making.result());
-        m_shown = m_wanted;
-        Q_EMIT marksShown();
-    }
+    if (m_makingFor == m_wanted && m_shown != m_wanted)
+        showPlans(m_making.result());
     // Marks for options since changed are dropped; those of now are made next.
     startPreview();
 }
@@ -97,7 +94,17 @@ void FileList::previewNow() {
     m_previewTimer.stop();
     if (!m_options || m_shown == m_wanted)
         return;
-    m_model->setPlans(PlanBatch(m_model->names(), m_listing.entries, m_listing.rules, m_options()));
+    // The marks of now already being made are waited for rather than made a second time.
+    if (m_making.isRunning() && m_makingFor == m_wanted) {
+        m_making.waitForFinished();
+        showPlans(m_making.result());
+        return;
+    }
+    showPlans(PlanBatch(m_model->names(), m_listing.entries, m_listing.rules, m_options()));
+}
+
+void FileList::showPlans(QList<RenamePlan> plans) {
+    m_model->setPlans(std::move(plans));
     m_shown = m_wanted;
     Q_EMIT marksShown();
 }

@@ -68,6 +68,7 @@ private:
     void previewMade();
     // The marks of now, made on this thread if they are not shown yet.
     void previewNow();
+    void showPlans(QList<RenamePlan> plans);
     void showMark(const QModelIndex& index);
     void goToNextStop();
 
