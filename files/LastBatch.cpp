@@ -33,13 +33,15 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         outcome.result.code = folder.refusal();
         return outcome;
     }
+    // The folder is read on another core while the log is emptied and made ready.
+    QFuture<void> entries = QtConcurrent::run([&folder] { folder.readEntries(); });
     LogFile log(job.drives);
-    if (const FileErrorCode opened = log.open(UndoLogPath(), LogFile::Mode::WriteFromEmpty);
-        opened != kNoError) {
+    const FileErrorCode opened = log.open(UndoLogPath(), LogFile::Mode::WriteFromEmpty);
+    entries.waitForFinished();
+    if (opened != kNoError) {
         outcome.result.code = opened;
         return outcome;
     }
-    folder.readEntries();
     // The log will hold exactly the records of the files renamed, in order: its digest needs no
     // reading back, and is made on another core while the renames run, for a batch that ends.
     const QFuture<QByteArray> everyRecord =
@@ -75,13 +77,16 @@ UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
     UndoOutcome outcome;
     outcome.unfinished = RepairUnfinishedRenames(job.drives);
     FolderOnHost folder(job.drives, job.folder);
+    // The folder is read on another core while the log is read and checked.
+    QFuture<void> entries = QtConcurrent::run([&folder] { folder.readEntries(); });
     UndoLogParser parser;
-    if (const FileErrorCode refusal = Refusal(job, folder, parser); refusal != kNoError) {
+    const FileErrorCode refusal = Refusal(job, folder, parser);
+    entries.waitForFinished();
+    if (refusal != kNoError) {
         outcome.result.code = refusal;
         outcome.result.refused = true;
         return outcome;
     }
-    folder.readEntries();
     outcome.result = UndoFromLog(folder, parser.finish(), progress);
     return outcome;
 }

@@ -7,7 +7,7 @@
 #include "platform/FileOperations.h"
 #include "platform/NameCodec.h"
 
-#include <QSet>
+#include <QHash>
 #include <QtConcurrentRun>
 
 namespace corvane {
@@ -42,6 +42,12 @@ void Plan(RenamePlan& plan, const VolumeRules& rules, const RenameOptions& optio
     }
 }
 
+// What the batch knows of a name so far.
+enum NameState : quint8 {
+    Present = 1, // an entry of the folder has it
+    Given = 2,   // the batch leaves one of its files under it
+};
+
 // Below this many names, a second core costs more than it saves.
 constexpr qsizetype kNamesWorthSharing = 512;
 
@@ -65,30 +71,38 @@ QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries
         shared ? QtConcurrent::run(planFrom, half, names.size()) : QFuture<void>();
     planFrom(0, half);
     // Names as the volume tells them apart: on one that ignores case, "A.mp3" takes "a.mp3".
-    QSet<QString> present;
-    present.reserve(entries.size());
+    QHash<QString, quint8> states;
+    states.reserve(entries.size());
     for (const QString& entry : entries)
-        present.insert(rules.key(entry));
+        states.insert(rules.key(entry), Present);
     secondHalf.waitForFinished();
 
-    QSet<QString> given; // the names this batch leaves its files under so far
     for (RenamePlan& plan : plans) {
-        const QString& name = plan.name;
         if (plan.mark == PreviewMark::Refused)
             continue;
-        const QString oldKey = rules.key(name);
-        const QString newKey = rules.key(plan.newName);
-        if (plan.newName == name) {
-            given.insert(oldKey);
-        } else if (newKey != oldKey && present.contains(newKey)) {
-            plan.mark = given.contains(newKey) ? PreviewMark::Collides : PreviewMark::Taken;
-        } else {
-            // A change of letter case alone keeps the file's own name on such a volume.
-            plan.mark = PreviewMark::Changes;
-            present.remove(oldKey);
-            present.insert(newKey);
-            given.insert(newKey);
+        const QString from = rules.key(plan.name);
+        if (plan.newName == plan.name) {
+            states[from] |= Given;
+            continue;
         }
+        const QString to = rules.key(plan.newName);
+        const bool caseOnly = to == from;
+        if (!caseOnly) {
+            const quint8 state = states.value(to);
+            if (state & Present) {
+                plan.mark = state & Given ? PreviewMark::Collides : PreviewMark::Taken;
+                continue;
+            }
+            // The file's old name is free now, unless an earlier file was left under it.
+            const auto old = states.find(from);
+            if (old != states.end() && *old == Present)
+                states.erase(old);
+            else if (old != states.end())
+                *old &= ~Present;
+        }
+        // A change of letter case alone keeps the file's own name on such a volume.
+        plan.mark = PreviewMark::Changes;
+        states[to] = Present | Given;
     }
     return plans;
 }
