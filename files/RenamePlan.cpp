@@ -72,7 +72,7 @@ QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries
     planFrom(0, half);
     // Names as the volume tells them apart: on one that ignores case, "A.mp3" takes "a.mp3".
     QHash<QString, quint8> states;
-    states.reserve(entries.size());
+    states.reserve(entries.size() + 1); // a new name comes in before the old one goes
     for (const QString& entry : entries)
         states.insert(rules.key(entry), Present);
     secondHalf.waitForFinished();
@@ -87,22 +87,21 @@ QList<RenamePlan> PlanBatch(const QStringList& names, const QStringList& entries
         }
         const QString to = rules.key(plan.newName);
         const bool caseOnly = to == from;
-        if (!caseOnly) {
-            const quint8 state = states.value(to);
-            if (state & Present) {
-                plan.mark = state & Given ? PreviewMark::Collides : PreviewMark::Taken;
-                continue;
-            }
-            // The file's old name is free now, unless an earlier file was left under it.
-            const auto old = states.find(from);
-            if (old != states.end() && *old == Present)
-                states.erase(old);
-            else if (old != states.end())
-                *old &= ~Present;
+        quint8& state = states[to];
+        if (!caseOnly && (state & Present)) {
+            plan.mark = state & Given ? PreviewMark::Collides : PreviewMark::Taken;
+            continue;
         }
         // A change of letter case alone keeps the file's own name on such a volume.
         plan.mark = PreviewMark::Changes;
-        states[to] = Present | Given;
+        state = Present | Given;
+        if (caseOnly)
+            continue;
+        // The file's old name is free now, unless an earlier file was left under it.
+        if (const auto old = states.find(from); old != states.end() && *old == Present)
+            states.erase(old);
+        else if (old != states.end())
+            *old &= ~Present;
     }
     return plans;
 }
