@@ -4,6 +4,7 @@
 #include "platform/SystemCalls.h"
 
 #include <QList>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <unistd.h>
@@ -14,57 +15,80 @@
 // change a folder can be slowed, so that a kill lands between two steps.
 class FaultySystemCalls : public corvane::SystemCalls {
 public:
+    using SysResult = corvane::SysResult;
     enum Call {
         RenameNoReplace,
         RenameOver,
         Link,
         Unlink,
-        LinkStatus,
-        Status,
         Open,
-        Read,
         Write,
         Allocate,
-        Truncate,
         Sync,
         Close,
-        Lock,
         ReadFolder,
         CallCount
     };
 
-    void failAt(Call call, int n, int error);
-    void failAlways(Call call, int error);
+    void failAt(Call call, int n, int error) { m_faults[call].append({n, error}); }
+    void failAlways(Call call, int error) { failAt(call, -1, error); }
     // Listing this one folder (by its host path) fails with `error`, as a folder the user may
     // not read.
-    void failFolder(const QByteArray& folder, int error);
+    void failFolder(const QByteArray& folder, int error) {
+        m_failingFolder = folder;
+        m_folderError = error;
+    }
     // Runs `action` right after the n-th rename with RENAME_NOREPLACE, as another program might.
-    void afterRename(int n, std::function<void()> action);
+    void afterRename(int n, std::function<void()> action) {
+        m_actionAt = n;
+        m_action = std::move(action);
+    }
     // Each write takes at most this many bytes, as a pipe or a full disk may.
     int writeLimit = 0;
     int delayMicroseconds = 0;
     // How many calls of a kind were made.
     int count(Call call) const { return m_counts.at(call); }
 
-    corvane::SysResult renameNoReplace(int dir, const QByteArray& from,
-                                       const QByteArray& to) const override;
-    corvane::SysResult renameOver(int dir, const QByteArray& from,
-                                  const QByteArray& to) const override;
-    corvane::SysResult link(int dir, const QByteArray& from, const QByteArray& to) const override;
-    corvane::SysResult unlink(int dir, const QByteArray& path) const override;
-    corvane::SysResult linkStatus(int dir, const QByteArray& path,
-                                  struct stat& info) const override;
-    corvane::SysResult status(int dir, const QByteArray& path, struct stat& info) const override;
-    corvane::SysResult open(int dir, const QByteArray& path, int flags) const override;
-    corvane::SysResult read(int fd, char* data, size_t size) const override;
-    corvane::SysResult write(int fd, const char* data, size_t size, off_t at) const override;
-    corvane::SysResult allocate(int fd, off_t at, off_t length) const override;
-    corvane::SysResult truncate(int fd, off_t size) const override;
-    corvane::SysResult sync(int fd) const override;
-    corvane::SysResult close(int fd) const override;
-    corvane::SysResult lock(int fd, bool wait) const override;
-    corvane::SysResult readFolder(int dir, const QByteArray& folder,
-                                  const EntryTaker& take) const override;
+    SysResult renameNoReplace(int dir, const QByteArray& from,
+                              const QByteArray& to) const override {
+        const SysResult renamed =
+            run(RenameNoReplace, true, [&] { return SystemCalls::renameNoReplace(dir, from, to); });
+        if (m_action && m_counts[RenameNoReplace] == m_actionAt)
+            m_action();
+        return renamed;
+    }
+    SysResult renameOver(int dir, const QByteArray& from, const QByteArray& to) const override {
+        return run(RenameOver, true, [&] { return SystemCalls::renameOver(dir, from, to); });
+    }
+    SysResult link(int dir, const QByteArray& from, const QByteArray& to) const override {
+        return run(Link, true, [&] { return SystemCalls::link(dir, from, to); });
+    }
+    SysResult unlink(int dir, const QByteArray& path) const override {
+        return run(Unlink, true, [&] { return SystemCalls::unlink(dir, path); });
+    }
+    SysResult open(int dir, const QByteArray& path, int flags) const override {
+        return run(Open, true, [&] { return SystemCalls::open(dir, path, flags); });
+    }
+    SysResult write(int fd, const char* data, size_t size, off_t at) const override {
+        const size_t taken = writeLimit > 0 ? std::min(size, size_t(writeLimit)) : size;
+        return run(Write, false, [&] { return SystemCalls::write(fd, data, taken, at); });
+    }
+    SysResult allocate(int fd, off_t at, off_t length) const override {
+        return run(Allocate, false, [&] { return SystemCalls::allocate(fd, at, length); });
+    }
+    SysResult sync(int fd) const override {
+        return run(Sync, false, [&] { return SystemCalls::sync(fd); });
+    }
+    SysResult close(int fd) const override {
+        // A failed close still closes: the descriptor is gone either way.
+        const SysResult closed = SystemCalls::close(fd);
+        return run(Close, false, [&] { return closed; });
+    }
+    SysResult readFolder(int dir, const QByteArray& folder, const EntryTaker& take) const override {
+        if (folder == m_failingFolder)
+            return SysResult::Failed(m_folderError);
+        return run(ReadFolder, false, [&] { return SystemCalls::readFolder(dir, folder, take); });
+    }
 
 private:
     struct Fault {
@@ -72,8 +96,7 @@ private:
         int error = 0;
     };
     // The planted fault's errno, or the real call's result.
-    template <typename RealCall>
-    corvane::SysResult run(Call call, bool slowed, RealCall real) const {
+    template <typename RealCall> SysResult run(Call call, bool slowed, RealCall real) const {
         if (slowed && delayMicroseconds > 0)
             ::usleep(useconds_t(delayMicroseconds));
         const int n = ++m_counts[call];

@@ -187,46 +187,14 @@ private Q_SLOTS:
         QCOMPARE(FolderOnHost(drives, u"d:\\").rename(u"a", u"b").code, kDiskNotReady);
     }
 
+    // Removable volumes take the first free letters and keep them; network and FUSE mounts come
+    // after them, by their type wherever they are mounted, each named for its share or folder and
+    // its machine; the desktop's own mounts and the folders that are drives already stay out.
     void mountsComeAndGoLettersStay() {
-        QTemporaryFile mounts;
-        QVERIFY(mounts.open());
-        const auto mounted = [&](const QByteArray& lines) {
-            QVERIFY(mounts.resize(0) && mounts.write(lines) == lines.size() && mounts.flush());
-        };
-        mounted("/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sda1 / ext4 rw 0 0\n");
-        DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/state");
-        table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {"/dev/sr0"}});
-        const auto letters = [&] {
-            QStringList shown;
-            for (const Drive& drive : table.drives())
-                shown.append(drive.letter + u' ' + drive.place);
-            return shown.join(u", ");
-        };
-        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, z /"_qs);
-        QVERIFY(!table.readMounts());
-
-        // A player plugged in sorts before the stick, but the stick keeps its letter.
-        mounted(
-            "/dev/sdb1 /media/u/STICK vfat rw 0 0\n/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n");
-        QVERIFY(table.readMounts());
-        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f /media/u/A PLAYER, z /"_qs);
-        // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
-        mounted(
-            "/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
-        QVERIFY(table.readMounts());
-        QCOMPARE(letters(), u"c home, d /media/u/CD, f /media/u/A PLAYER, z /"_qs);
-        QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
-        QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
-    }
-
-    // Network and FUSE mounts become drives after the removable ones, by their type wherever they
-    // are mounted, each named for its share or folder and its machine; the desktop's own mounts and
-    // the folders that are drives already stay out.
-    void networkMountsAreDrives() {
         QTemporaryDir gvfs;
-        for (const char* share : {"smb-share:server=127.0.0.1,share=music", "sftp:host=nas,user=u"})
-            QVERIFY(QDir(gvfs.path()).mkdir(QString::fromLatin1(share)));
-        const QByteArray gvfsPoint = QFile::encodeName(gvfs.path());
+        QVERIFY(QDir(gvfs.path()).mkdir(u"smb-share:server=127.0.0.1,share=music"_qs));
+        const QByteArray gvfsMount =
+            "gvfsd-fuse " + QFile::encodeName(gvfs.path()) + " fuse.gvfsd-fuse rw 0 0\n";
         QTemporaryFile mounts;
         QVERIFY(mounts.open());
         const auto mounted = [&](const QByteArray& lines) {
@@ -235,68 +203,67 @@ private Q_SLOTS:
         const QByteArray system = "proc /proc proc rw 0 0\n"
                                   "portal /run/user/1000/doc fuse.portal rw 0 0\n"
                                   "tmpfs /run/user/1000 tmpfs rw 0 0\n"
-                                  "fusectl /sys/fs/fuse/connections fusectl rw 0 0\n"
                                   "squashfuse /snap/core/1 fuse.snapfuse ro 0 0\n"
-                                  "nas:/home /home nfs4 rw 0 0\n"
-                                  "/dev/sdb1 /media/u/STICK vfat rw 0 0\n";
+                                  "nas:/home /home nfs4 rw 0 0\n" +
+                                  gvfsMount;
         const QByteArray network = "u@127.0.0.1:/srv/music /home/u/nas fuse.sshfs rw 0 0\n"
                                    "cloud:albums /home/u/cloud fuse.rclone rw 0 0\n"
-                                   "nas:/export/music /net/music nfs rw 0 0\n"
                                    "//127.0.0.1/share /mnt2/share cifs rw 0 0\n"
                                    "kio-fuse /run/user/1000/kio-fuse-x fuse.kio-fuse rw 0 0\n"
                                    "http://dav.example/remote/mp3 /home/u/dav davfs rw 0 0\n";
-        mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" + network);
+        mounted(system + "/dev/sdb1 /media/u/STICK vfat rw 0 0\n" + network);
         DriveTable table({{u'c', "/home/u", u"home"_qs}, {u'z', "/", u"/"_qs}}, "/home/u/state");
-        table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {}});
+        table.followMounts({QFile::encodeName(mounts.fileName()), {"/media/"}, {"/dev/sr0"}});
         const auto letters = [&] {
             QStringList shown;
             for (const Drive& drive : table.drives())
                 shown.append(drive.letter + u' ' + drive.place);
-            return shown;
+            return shown.join(u", ");
         };
         // In mount-point order: the ones in the home folder, elsewhere, then gvfs's shares.
-        QCOMPARE(letters(),
-                 QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
-                              u"f mp3 on dav.example"_qs, u"g music on 127.0.0.1"_qs,
-                              u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
-                              u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
-        QCOMPARE(table.hostPath(u"l:\\a.mp3"),
-                 gvfsPoint + "/smb-share:server=127.0.0.1,share=music/a.mp3");
-        // The sshfs mount goes, the rest keep their letters; one mounted later takes the free one.
-        mounted(system + "gvfsd-fuse " + gvfsPoint + " fuse.gvfsd-fuse rw 0 0\n" +
+        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f albums on cloud, "
+                            "g mp3 on dav.example, h music on 127.0.0.1, i share on 127.0.0.1, "
+                            "j kio-fuse, k music on 127.0.0.1, z /"_qs);
+        QVERIFY(!table.readMounts());
+        QCOMPARE(table.hostPath(u"k:\\a.mp3"),
+                 QFile::encodeName(gvfs.path()) + "/smb-share:server=127.0.0.1,share=music/a.mp3");
+
+        // The sshfs mount goes: a player plugged in takes its letter, and the stick keeps its own
+        // though the player sorts before it.
+        mounted(system +
+                "/dev/sdb1 /media/u/STICK vfat rw 0 0\n"
+                "/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n" +
                 network.sliced(network.indexOf('\n') + 1) +
                 "nas:/music /home/u/more fuse.sshfs rw 0 0\n");
         QVERIFY(table.readMounts());
-        QCOMPARE(letters(),
-                 QStringList({u"c home"_qs, u"d /media/u/STICK"_qs, u"e albums on cloud"_qs,
-                              u"f mp3 on dav.example"_qs, u"g music on nas"_qs,
-                              u"h share on 127.0.0.1"_qs, u"i music on nas"_qs, u"j kio-fuse"_qs,
-                              u"k nas"_qs, u"l music on 127.0.0.1"_qs, u"z /"_qs}));
+        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f albums on cloud, "
+                            "g mp3 on dav.example, h /media/u/A PLAYER, i share on 127.0.0.1, "
+                            "j kio-fuse, k music on 127.0.0.1, l music on nas, z /"_qs);
+        // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
+        mounted(
+            "/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
+        QVERIFY(table.readMounts());
+        QCOMPARE(letters(), u"c home, d /media/u/CD, h /media/u/A PLAYER, z /"_qs);
+        QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
+        QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
     }
 
     void errnoCodes_data() {
         QTest::addColumn<int>("error");
         QTest::addColumn<FileErrorCode>("code");
-        const QList<std::pair<int, FileErrorCode>> table{{0, kNoError},
-                                                         {ENOTDIR, kPathNotFound},
-                                                         {EEXIST, kFileExists},
-                                                         {ENOTEMPTY, kFileExists},
-                                                         {EACCES, kAccessDenied},
-                                                         {EPERM, kAccessDenied},
-                                                         {EROFS, kAccessDenied},
-                                                         {EBUSY, kAccessDenied},
-                                                         {ETXTBSY, kAccessDenied},
-                                                         {ENOMEDIUM, kDiskNotReady},
-                                                         {ENODEV, kDeviceUnavailable},
-                                                         {ENXIO, kDeviceUnavailable},
-                                                         {ENOSPC, kDiskFull},
-                                                         {EDQUOT, kDiskFull},
-                                                         {ENAMETOOLONG, kBadFileName},
-                                                         {EINVAL, kBadFileName},
-                                                         {EIO, kDeviceIoError},
-                                                         {EXDEV, kDeviceIoError}};
-        for (const auto& [error, code] : table)
-            QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
+        const auto rows = [](FileErrorCode code, std::initializer_list<int> errors) {
+            for (const int error : errors)
+                QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
+        };
+        rows(kNoError, {0});
+        rows(kPathNotFound, {ENOTDIR});
+        rows(kFileExists, {EEXIST, ENOTEMPTY});
+        rows(kAccessDenied, {EACCES, EPERM, EROFS, EBUSY, ETXTBSY});
+        rows(kDiskNotReady, {ENOMEDIUM});
+        rows(kDeviceUnavailable, {ENODEV, ENXIO});
+        rows(kDiskFull, {ENOSPC, EDQUOT});
+        rows(kBadFileName, {ENAMETOOLONG, EINVAL});
+        rows(kDeviceIoError, {EIO, EXDEV});
     }
 
     // ENOENT is told apart by the caller; every other errno has one code.
@@ -314,31 +281,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("oldName");
         QTest::addColumn<QString>("newName");
         QTest::addColumn<FileErrorCode>("code");
-        QTest::newRow("renamed") << u"c:\\"_qs << u"a.mp3"_qs << u"A b.mp3"_qs << kNoError;
-        QTest::newRow("same name") << u"c:\\"_qs << u"a.mp3"_qs << u"a.mp3"_qs << kNoError;
-        QTest::newRow("missing file")
-            << u"c:\\"_qs << u"gone.mp3"_qs << u"x.mp3"_qs << kFileNotFound;
-        QTest::newRow("taken name") << u"c:\\"_qs << u"a.mp3"_qs << u"b.mp3"_qs << kFileExists;
-        QTest::newRow("taken in another case")
-            << u"c:\\"_qs << u"b.mp3"_qs << u"B.mp3"_qs << kFileExists;
-        QTest::newRow("missing folder")
-            << u"c:\\nowhere"_qs << u"a.mp3"_qs << u"x.mp3"_qs << kPathNotFound;
-        QTest::newRow("empty") << u"c:\\"_qs << u"a.mp3"_qs << QString() << kBadFileName;
-        QTest::newRow("dot dot") << u"c:\\"_qs << u"a.mp3"_qs << u".."_qs << kBadFileName;
-        QTest::newRow("slash") << u"c:\\"_qs << u"a.mp3"_qs << u"x/a.mp3"_qs << kBadFileName;
-        QTest::newRow("backslash") << u"c:\\"_qs << u"a.mp3"_qs << u"x\\a.mp3"_qs << kBadFileName;
+        const auto row = [](const char* label, const QString& oldName, const QString& newName,
+                            FileErrorCode code, const QString& folder = u"c:\\"_qs) {
+            QTest::newRow(label) << folder << oldName << newName << code;
+        };
+        const QString a = u"a.mp3"_qs;
+        row("renamed", a, u"A b.mp3"_qs, kNoError);
+        row("same name", a, a, kNoError);
+        row("missing file", u"gone.mp3"_qs, u"x.mp3"_qs, kFileNotFound);
+        row("taken name", a, u"b.mp3"_qs, kFileExists);
+        row("taken in another case", u"b.mp3"_qs, u"B.mp3"_qs, kFileExists);
+        row("missing folder", a, u"x.mp3"_qs, kPathNotFound, u"c:\\nowhere"_qs);
+        for (const QString& bad : {QString(), u".."_qs, u"x/a.mp3"_qs, u"x\\a.mp3"_qs, u".mp3"_qs})
+            row(qPrintable(u"not a name: "_qs + bad), a, bad, kBadFileName);
         // Only the undo log cannot carry a quote; the host can.
-        QTest::newRow("quote") << u"c:\\"_qs << u"a.mp3"_qs << u"\"a\".mp3"_qs << kNoError;
-        // The volume decides the length: ext4 holds 255 bytes, so 127 two-byte letters and one more
-        // byte pass.
-        QTest::newRow("past the volume's limit")
-            << u"c:\\"_qs << u"a.mp3"_qs << u"xx"_qs + QString(127, u'\xe9') << kBadFileName;
-        QTest::newRow("at the volume's limit")
-            << u"c:\\"_qs << u"a.mp3"_qs << u"x"_qs + QString(127, u'\xe9') << kNoError;
-        QTest::newRow("a leading dot would hide it")
-            << u"c:\\"_qs << u"a.mp3"_qs << u".mp3"_qs << kBadFileName;
-        QTest::newRow("old name climbing out")
-            << u"c:\\"_qs << u"../a.mp3"_qs << u"x.mp3"_qs << kBadFileName;
+        row("quote", a, u"\"a\".mp3"_qs, kNoError);
+        // ext4 holds 255 bytes: 127 two-byte letters and one more byte pass.
+        row("past the volume's limit", a, u"xx"_qs + QString(127, u'\xe9'), kBadFileName);
+        row("at the volume's limit", a, u"x"_qs + QString(127, u'\xe9'), kNoError);
+        row("old name climbing out", u"../a.mp3"_qs, u"x.mp3"_qs, kBadFileName);
     }
 
     void renameCodesFromRealFailures() {
