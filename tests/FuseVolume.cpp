@@ -36,23 +36,22 @@ int FreePort() {
 
 } // namespace
 
-FuseVolume::FuseVolume(Kind kind)
-    : m_kind(kind), m_mountPoint(m_dir.filePath(QStringLiteral("volume"))) {
+FuseVolume::FuseVolume(Kind kind) : m_kind(kind), m_mountPoint(m_dir.filePath(u"volume"_qs)) {
     QDir().mkpath(m_mountPoint);
     if (kind == Kind::LocalDisk)
         return;
-    if (::geteuid() != 0 || !QFile::exists(QStringLiteral("/dev/fuse")))
-        m_unavailable = QStringLiteral("mounting through FUSE needs root and /dev/fuse");
+    if (::geteuid() != 0 || !QFile::exists(u"/dev/fuse"_qs))
+        m_unavailable = u"mounting through FUSE needs root and /dev/fuse"_qs;
     else
         mount(kind);
     if (m_unavailable.isEmpty() && !IsFuseMount(m_mountPoint))
-        m_unavailable = QStringLiteral("the volume did not mount");
+        m_unavailable = u"the volume did not mount"_qs;
     m_mounted = m_unavailable.isEmpty();
 }
 
 FuseVolume::~FuseVolume() {
     if (m_mounted)
-        run(QStringLiteral("umount"), {m_mountPoint});
+        run(u"umount"_qs, {m_mountPoint});
     if (m_server.state() != QProcess::NotRunning) {
         m_server.terminate();
         if (!m_server.waitForFinished(5000))
@@ -60,7 +59,7 @@ FuseVolume::~FuseVolume() {
         m_server.waitForFinished();
     }
     if (!m_loopDevice.isEmpty())
-        run(QStringLiteral("losetup"), {QStringLiteral("-d"), m_loopDevice});
+        run(u"losetup"_qs, {u"-d"_qs, m_loopDevice});
 }
 
 QByteArray FuseVolume::folder() const {
@@ -77,10 +76,8 @@ QByteArray FuseVolume::serverFolder() const {
 bool FuseVolume::run(const QString& program, const QStringList& arguments,
                      const QProcessEnvironment& environment) {
     if (QStandardPaths::findExecutable(program).isEmpty() &&
-        QStandardPaths::findExecutable(program,
-                                       {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
-            .isEmpty()) {
-        m_unavailable = program + QStringLiteral(" is not installed");
+        QStandardPaths::findExecutable(program, {u"/usr/sbin"_qs, u"/sbin"_qs}).isEmpty()) {
+        m_unavailable = program + u" is not installed"_qs;
         return false;
     }
     QProcess process;
@@ -88,7 +85,7 @@ bool FuseVolume::run(const QString& program, const QStringList& arguments,
     process.start(program, arguments);
     const bool finished = process.waitForFinished(kToolTimeoutMs);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        m_unavailable = program + QStringLiteral(" failed: ") +
+        m_unavailable = program + u" failed: "_qs +
                         QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
         return false;
     }
@@ -104,27 +101,25 @@ void FuseVolume::mount(Kind kind) {
             attach(kind, {});
         return;
     }
-    const QString image = m_dir.filePath(QStringLiteral("volume.img"));
+    const QString image = m_dir.filePath(u"volume.img"_qs);
     QFile file(image);
     if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) {
-        m_unavailable = QStringLiteral("no room for an image");
+        m_unavailable = u"no room for an image"_qs;
         return;
     }
     file.close();
     switch (kind) {
     case Kind::Fat:
-        run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("32"), image});
+        run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image});
         break;
     case Kind::ExFat:
         // exfat-fuse mounts block devices only.
-        if (run(QStringLiteral("mkfs.exfat"), {image}) &&
-            run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image}))
+        if (run(u"mkfs.exfat"_qs, {image}) && run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image}))
             m_loopDevice = m_lastOutput;
         break;
     case Kind::Ntfs:
     case Kind::NtfsIgnoringCase:
-        run(QStringLiteral("mkntfs"),
-            {QStringLiteral("-F"), QStringLiteral("-f"), QStringLiteral("-q"), image});
+        run(u"mkntfs"_qs, {u"-F"_qs, u"-f"_qs, u"-q"_qs, image});
         break;
     default: // served volumes have no image
         break;
@@ -136,39 +131,36 @@ void FuseVolume::mount(Kind kind) {
 void FuseVolume::attach(Kind kind, const QString& image) {
     switch (kind) {
     case Kind::Fat:
-        run(QStringLiteral("fusefat"),
-            {QStringLiteral("-o"), QStringLiteral("rw+"), image, m_mountPoint});
+        run(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, image, m_mountPoint});
         break;
     case Kind::ExFat:
-        run(QStringLiteral("mount.exfat-fuse"), {m_loopDevice, m_mountPoint});
+        run(u"mount.exfat-fuse"_qs, {m_loopDevice, m_mountPoint});
         break;
     case Kind::Ntfs:
-        run(QStringLiteral("ntfs-3g"), {image, m_mountPoint});
+        run(u"ntfs-3g"_qs, {image, m_mountPoint});
         break;
     case Kind::NtfsIgnoringCase:
-        run(QStringLiteral("lowntfs-3g"),
-            {QStringLiteral("-o"), QStringLiteral("ignore_case"), image, m_mountPoint});
+        run(u"lowntfs-3g"_qs, {u"-o"_qs, u"ignore_case"_qs, image, m_mountPoint});
         break;
     case Kind::Sshfs:
-        run(QStringLiteral("sshfs"),
-            {QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-o"),
+        run(u"sshfs"_qs,
+            {u"-p"_qs, QString::number(m_port), u"-o"_qs,
              u"IdentityFile=%1,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null"_qs.arg(
                  path("user-key")),
              u"root@127.0.0.1:"_qs + path("served"), m_mountPoint});
         break;
     case Kind::Samba: {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), path("client"));
-        run(QStringLiteral("smbnetfs"), {m_mountPoint}, environment);
+        environment.insert(u"HOME"_qs, path("client"));
+        run(u"smbnetfs"_qs, {m_mountPoint}, environment);
         // The share shows once smbnetfs has asked the server.
         for (int tries = 0; tries < 100 && !QFile::exists(QFile::decodeName(folder())); ++tries)
             ::usleep(100000);
         break;
     }
     case Kind::Rclone:
-        m_server.start(QStringLiteral("rclone"),
-                       {QStringLiteral("mount"), path("served"), m_mountPoint,
-                        QStringLiteral("--vfs-cache-mode"), QStringLiteral("writes")});
+        m_server.start(u"rclone"_qs, {u"mount"_qs, path("served"), m_mountPoint,
+                                      u"--vfs-cache-mode"_qs, u"writes"_qs});
         for (int tries = 0; tries < 100 && !IsFuseMount(m_mountPoint); ++tries)
             ::usleep(100000);
         break;
@@ -178,9 +170,9 @@ void FuseVolume::attach(Kind kind, const QString& image) {
 }
 
 bool FuseVolume::replug() {
-    if (!m_mounted || !run(QStringLiteral("umount"), {m_mountPoint}))
+    if (!m_mounted || !run(u"umount"_qs, {m_mountPoint}))
         return false;
-    attach(m_kind, m_dir.filePath(QStringLiteral("volume.img")));
+    attach(m_kind, m_dir.filePath(u"volume.img"_qs));
     return m_unavailable.isEmpty();
 }
 
@@ -188,27 +180,24 @@ void FuseVolume::startServer(Kind kind) {
     const auto write = [&](const char* name, const QString& text) {
         QFile file(path(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
-            m_unavailable = QStringLiteral("no room for the server's files");
+            m_unavailable = u"no room for the server's files"_qs;
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     };
     switch (kind) {
     case Kind::Sshfs: {
         m_port = FreePort();
         for (const char* key : {"host-key", "user-key"})
-            run(QStringLiteral("ssh-keygen"),
-                {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
-                 QStringLiteral("-N"), QString(), QStringLiteral("-f"), path(key)});
+            run(u"ssh-keygen"_qs,
+                {u"-q"_qs, u"-t"_qs, u"ed25519"_qs, u"-N"_qs, QString(), u"-f"_qs, path(key)});
         if (!m_unavailable.isEmpty())
             return;
-        QDir().mkpath(QStringLiteral("/run/sshd"));
+        QDir().mkpath(u"/run/sshd"_qs);
         write("sshd_config", u"ListenAddress 127.0.0.1\nPort %1\nHostKey %2\n"
                              "AuthorizedKeysFile %3.pub\nPasswordAuthentication no\n"
                              "PermitRootLogin prohibit-password\nStrictModes no\n"
                              "Subsystem sftp internal-sftp\nPidFile none\n"_qs.arg(m_port)
                                  .arg(path("host-key"), path("user-key")));
-        m_server.start(QStringLiteral("/usr/sbin/sshd"),
-                       {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"),
-                        path("sshd_config")});
+        m_server.start(u"/usr/sbin/sshd"_qs, {u"-D"_qs, u"-e"_qs, u"-f"_qs, path("sshd_config")});
         break;
     }
     case Kind::Samba:
@@ -225,16 +214,15 @@ void FuseVolume::startServer(Kind kind) {
                           "[music]\npath = %2\nread only = no\nguest ok = yes\n"
                           "force user = root\n"_qs.arg(path("samba"), path("served")));
         // smbd ends its whole process group when told to stop: in its own group, not the test's.
-        m_server.start(QStringLiteral("smbd"),
-                       {QStringLiteral("--foreground"), QStringLiteral("-s"), path("smb.conf")});
+        m_server.start(u"smbd"_qs, {u"--foreground"_qs, u"-s"_qs, path("smb.conf")});
         break;
     default:
         return;
     }
     if (!m_server.waitForStarted())
-        m_unavailable = QStringLiteral("the server did not start: ") + m_server.errorString();
+        m_unavailable = u"the server did not start: "_qs + m_server.errorString();
     // A server that stopped at once, the port taken perhaps, says why on its error output.
     else if (m_server.waitForFinished(1000))
-        m_unavailable = QStringLiteral("the server stopped: ") +
+        m_unavailable = u"the server stopped: "_qs +
                         QString::fromLocal8Bit(m_server.readAllStandardError()).trimmed();
 }

@@ -27,10 +27,8 @@ struct Planted {
 const QByteArray kAside = "b (2)";
 
 void WriteFile(const QByteArray& path, const QByteArray& contents) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::write(fd, contents.constData(), contents.size()), contents.size());
-    ::close(fd);
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
 }
 
 } // namespace
@@ -47,77 +45,61 @@ private Q_SLOTS:
         QTest::addColumn<FileErrorCode>("code");
         QTest::addColumn<QByteArrayList>("names");
         QTest::addColumn<QString>("leftAs");
-
         const QByteArrayList untouched{"a.mp3", "b.mp3"};
+        const QByteArrayList renamed{"b.mp3", "c.mp3"};
+        const QByteArrayList both{"a.mp3", "b.mp3", "c.mp3"};
+        // "a.mp3" is renamed to "A.mp3" in a case row, to the taken "b.mp3" in a taken row, else
+        // to "c.mp3".
+        const auto row = [](const char* label, const QList<Planted>& faults, FileErrorCode code,
+                            const QByteArrayList& names, const QString& leftAs = {}) {
+            const QString newName = QString::fromLatin1(label).startsWith(u"case") ? u"A.mp3"_qs
+                                    : QByteArray(label).endsWith("taken")          ? u"b.mp3"_qs
+                                                                                   : u"c.mp3"_qs;
+            QTest::newRow(label) << faults << newName << code << names << leftAs;
+        };
         // Opens come in this order: the folder, the mount table, the journal, a reservation.
         // A volume that refuses RENAME_NOREPLACE but has links (ntfs-3g, NFS).
         const Planted noFlag{Call::RenameNoReplace, -1, EINVAL};
-        QTest::newRow("links: renamed") << QList{noFlag} << u"c.mp3"_qs << kNoError
-                                        << QByteArrayList{"b.mp3", "c.mp3"} << QString();
-        QTest::newRow("links: taken")
-            << QList{noFlag} << u"b.mp3"_qs << kFileExists << untouched << QString();
-        QTest::newRow("links: link fails") << QList{noFlag, {Call::Link, 1, ENOSPC}} << u"c.mp3"_qs
-                                           << kDiskFull << untouched << QString();
+        row("links: renamed", {noFlag}, kNoError, renamed);
+        row("links: taken", {noFlag}, kFileExists, untouched);
+        row("links: link fails", {noFlag, {Call::Link, 1, ENOSPC}}, kDiskFull, untouched);
         // An rclone mount answers a link with EIO: no links there, the reservation follows.
-        QTest::newRow("links: EIO, so no links")
-            << QList{noFlag, {Call::Link, 1, EIO}} << u"c.mp3"_qs << kNoError
-            << QByteArrayList{"b.mp3", "c.mp3"} << QString();
-        QTest::newRow("links: unlink fails, link taken back")
-            << QList{noFlag, {Call::Unlink, 1, EIO}} << u"c.mp3"_qs << kDeviceIoError << untouched
-            << QString();
-        QTest::newRow("links: the take-back fails too")
-            << QList{noFlag, {Call::Unlink, 1, EIO}, {Call::Unlink, 2, ENODEV}} << u"c.mp3"_qs
-            << kDeviceIoError << QByteArrayList{"a.mp3", "b.mp3", "c.mp3"} << u"c.mp3"_qs;
-        QTest::newRow("links: short journal writes")
-            << QList{noFlag} << u"c.mp3"_qs << kNoError << QByteArrayList{"b.mp3", "c.mp3"}
-            << QString();
-        QTest::newRow("links: the journal cannot be written")
-            << QList{noFlag, {Call::Open, 3, EACCES}} << u"c.mp3"_qs << kAccessDenied << untouched
-            << QString();
-
+        row("links: EIO, so no links", {noFlag, {Call::Link, 1, EIO}}, kNoError, renamed);
+        row("links: unlink fails, link taken back", {noFlag, {Call::Unlink, 1, EIO}},
+            kDeviceIoError, untouched);
+        row("links: the take-back fails too",
+            {noFlag, {Call::Unlink, 1, EIO}, {Call::Unlink, 2, ENODEV}}, kDeviceIoError, both,
+            u"c.mp3"_qs);
+        row("links: short journal writes", {noFlag}, kNoError, renamed);
+        row("links: the journal cannot be written", {noFlag, {Call::Open, 3, EACCES}},
+            kAccessDenied, untouched);
         // A volume with neither (FAT and exFAT through FUSE): the new name is reserved first.
         const Planted noLinks{Call::Link, -1, EPERM};
-        QTest::newRow("reserve: renamed") << QList{noFlag, noLinks} << u"c.mp3"_qs << kNoError
-                                          << QByteArrayList{"b.mp3", "c.mp3"} << QString();
-        QTest::newRow("reserve: taken")
-            << QList{noFlag, noLinks} << u"b.mp3"_qs << kFileExists << untouched << QString();
-        QTest::newRow("reserve: disk full") << QList{noFlag, noLinks, {Call::Open, 4, ENOSPC}}
-                                            << u"c.mp3"_qs << kDiskFull << untouched << QString();
-        QTest::newRow("reserve: rename fails, reservation removed")
-            << QList{noFlag, noLinks, {Call::RenameOver, 1, EIO}} << u"c.mp3"_qs << kDeviceIoError
-            << untouched << QString();
-        QTest::newRow("reserve: the reservation stays")
-            << QList{noFlag, noLinks, {Call::RenameOver, 1, EIO}, {Call::Unlink, 1, EIO}}
-            << u"c.mp3"_qs << kDeviceIoError << QByteArrayList{"a.mp3", "b.mp3", "c.mp3"}
-            << u"c.mp3"_qs;
-
+        row("reserve: renamed", {noFlag, noLinks}, kNoError, renamed);
+        row("reserve: taken", {noFlag, noLinks}, kFileExists, untouched);
+        row("reserve: disk full", {noFlag, noLinks, {Call::Open, 4, ENOSPC}}, kDiskFull, untouched);
+        row("reserve: rename fails, reservation removed",
+            {noFlag, noLinks, {Call::RenameOver, 1, EIO}}, kDeviceIoError, untouched);
+        row("reserve: the reservation stays",
+            {noFlag, noLinks, {Call::RenameOver, 1, EIO}, {Call::Unlink, 1, EIO}}, kDeviceIoError,
+            both, u"c.mp3"_qs);
         // A volume that ignores case answers that the new spelling is taken, by the file itself.
         const Planted ignoresCase{Call::RenameNoReplace, 1, EEXIST};
-        QTest::newRow("case: through a free name") << QList{ignoresCase} << u"A.mp3"_qs << kNoError
-                                                   << QByteArrayList{"A.mp3", "b.mp3"} << QString();
-        QTest::newRow("case: stepping aside fails")
-            << QList{ignoresCase, {Call::RenameNoReplace, 2, EIO}} << u"A.mp3"_qs << kDeviceIoError
-            << untouched << QString();
-        QTest::newRow("case: stepping on fails, stepped back")
-            << QList{ignoresCase, {Call::RenameNoReplace, 3, EIO}} << u"A.mp3"_qs << kDeviceIoError
-            << untouched << QString();
-        QTest::newRow("case: a newcomer took the spelling")
-            << QList{ignoresCase, {Call::RenameNoReplace, 3, EEXIST}} << u"A.mp3"_qs << kFileExists
-            << untouched << QString();
-        // A newcomer that took the name in that moment leaves the file in sight, named in the
-        // message, for the next start to finish.
-        QTest::newRow("case: stepping back fails too")
-            << QList{ignoresCase,
-                     {Call::RenameNoReplace, 3, EIO},
-                     {Call::RenameNoReplace, 4, ENODEV}}
-            << u"A.mp3"_qs << kDeviceIoError << QByteArrayList{"A (2).mp3", "b.mp3"}
-            << u"A (2).mp3"_qs;
-        QTest::newRow("case: the volume kept the old spelling")
-            << QList<Planted>{{Call::RenameNoReplace, 1, 0}} << u"A.mp3"_qs << kAccessDenied
-            << untouched << QString();
-        QTest::newRow("case: the folder cannot be read back")
-            << QList{ignoresCase, {Call::ReadFolder, 1, EIO}} << u"A.mp3"_qs << kDeviceIoError
-            << untouched << QString();
+        row("case: through a free name", {ignoresCase}, kNoError, {"A.mp3", "b.mp3"});
+        row("case: stepping aside fails", {ignoresCase, {Call::RenameNoReplace, 2, EIO}},
+            kDeviceIoError, untouched);
+        row("case: stepping on fails, stepped back", {ignoresCase, {Call::RenameNoReplace, 3, EIO}},
+            kDeviceIoError, untouched);
+        row("case: a newcomer took the spelling", {ignoresCase, {Call::RenameNoReplace, 3, EEXIST}},
+            kFileExists, untouched);
+        // Left in sight, named in the message, for the next start to finish.
+        row("case: stepping back fails too",
+            {ignoresCase, {Call::RenameNoReplace, 3, EIO}, {Call::RenameNoReplace, 4, ENODEV}},
+            kDeviceIoError, {"A (2).mp3", "b.mp3"}, u"A (2).mp3"_qs);
+        row("case: the volume kept the old spelling", {{Call::RenameNoReplace, 1, 0}},
+            kAccessDenied, untouched);
+        row("case: the folder cannot be read back", {ignoresCase, {Call::ReadFolder, 1, EIO}},
+            kDeviceIoError, untouched);
     }
 
     // Each step fails in turn; the file is never lost, never under two names unless named in the
