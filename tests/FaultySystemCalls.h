@@ -30,6 +30,17 @@ public:
         CallCount
     };
 
+    // A fault: the n-th call of a kind, or every one (-1), fails with an errno.
+    struct Fault {
+        Call call;
+        int at;
+        int error;
+    };
+
+    explicit FaultySystemCalls(const QList<Fault>& faults = {}) {
+        for (const Fault& fault : faults)
+            failAt(fault.call, fault.at, fault.error);
+    }
     void failAt(Call call, int n, int error) { m_faults[call].append({n, error}); }
     void failAlways(Call call, int error) { failAt(call, -1, error); }
     // Listing this one folder (by its host path) fails with `error`, as a folder the user may
@@ -91,7 +102,7 @@ public:
     }
 
 private:
-    struct Fault {
+    struct Planted {
         int at = 0; // -1 for every call
         int error = 0;
     };
@@ -100,14 +111,14 @@ private:
         if (slowed && delayMicroseconds > 0)
             ::usleep(useconds_t(delayMicroseconds));
         const int n = ++m_counts[call];
-        for (const Fault& planted : m_faults[call]) {
+        for (const Planted& planted : m_faults[call]) {
             if (planted.at == -1 || planted.at == n)
                 return {planted.error, 0};
         }
         return real();
     }
 
-    std::array<QList<Fault>, CallCount> m_faults{};
+    std::array<QList<Planted>, CallCount> m_faults{};
     int m_actionAt = 0;
     std::function<void()> m_action;
     QByteArray m_failingFolder;

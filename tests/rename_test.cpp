@@ -16,13 +16,7 @@ using namespace corvane;
 namespace {
 
 using Call = FaultySystemCalls::Call;
-
-// A fault planted in the seam: the n-th call of a kind, or every one (-1).
-struct Planted {
-    Call call;
-    int at;
-    int error;
-};
+using Planted = FaultySystemCalls::Fault;
 
 const QByteArray kAside = "b (2)";
 
@@ -110,13 +104,7 @@ private Q_SLOTS:
         QFETCH(FileErrorCode, code);
         QFETCH(QByteArrayList, names);
         QFETCH(QString, leftAs);
-        FaultySystemCalls system;
-        for (const Planted& fault : faults) {
-            if (fault.at == -1)
-                system.failAlways(fault.call, fault.error);
-            else
-                system.failAt(fault.call, fault.at, fault.error);
-        }
+        FaultySystemCalls system(faults);
         if (QByteArray(QTest::currentDataTag()).contains("short"))
             system.writeLimit = 3;
         TestDrive drive(system);
