@@ -45,7 +45,7 @@ FAULTS = [
     ("files: clipboard cut at the last dot", "files/ClipboardText.cpp", "name.indexOf(u'.') : name.size()", "name.lastIndexOf(u'.') : name.size()"),
     ("files: blank hand-typed name renamed", "files/HandRename.cpp", "if (std::all_of(answer.begin(), answer.end(), [](QChar c) { return c.isSpace(); })) {", "if (false) {"),
     ("ui: Replace ticked by any text change", "ui/Form1.cpp", "Check5->setChecked(!Text3->text().isEmpty());", "Check5->setChecked(true);"),
-    ("ui: stale marks shown", "ui/FileList.cpp", "if (m_makingFor == m_wanted && m_shown != m_wanted) {", "if (m_shown != m_wanted) {"),
+    ("ui: stale marks shown", "ui/FileList.cpp", "if (m_makingFor == m_wanted && m_shown != m_wanted)", "if (m_shown != m_wanted)"),
     ("ui: stopped file not shown", "ui/Form1.cpp", "File1->showName(leftAs.isEmpty() ? plans.at(result.renamed).name : leftAs);", "(void)leftAs;"),
     ("ui: wrong accessible name", "ui/Form1Controls.cpp", "{Text4, \"Replace with\"}", "{Text4, \"Replace\"}"),
 ]
