@@ -22,19 +22,18 @@ using namespace corvane;
 
 namespace {
 
-// Answers the input box from a script and keeps every message shown.
+// Keeps every message shown; the input box is cancelled, its default text kept.
 class ScriptedDialogs : public Dialogs {
 public:
-    QString answer;
     QStringList messages;
-    QStringList asked; // the default text of every input box
+    QStringList asked;
 
     void showMessage(QWidget*, const QString& title, const QString& text) override {
         messages.append(title + u": "_qs + text);
     }
     QString askText(QWidget*, const QString&, const QString&, const QString& defaultText) override {
         asked.append(defaultText);
-        return answer;
+        return {};
     }
 };
 
@@ -64,11 +63,11 @@ struct Window {
     void click(const char* button) const {
         QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton);
     }
-    void doubleClickFirstFile() const {
-        auto* list = get<QListView>("File1");
-        const QPoint centre = list->visualRect(list->model()->index(0, 0)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    void activateFolder(const QString& name) const {
+        auto* folders = get<QListWidget>("Dir1");
+        const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
+        QVERIFY(found.size() == 1);
+        Q_EMIT folders->itemActivated(found.first());
     }
 
     TestDrive drive;
@@ -93,51 +92,43 @@ private Q_SLOTS:
         QApplication::setFont(InterfaceFont());
     }
 
+    // The window as designed: the listing, the start values, the size, the state folder with its
+    // empty log, centred, every caption whole, and the tab order round the controls.
     void startsInTheDesignedState() {
         Window window({"b.mp3", "a.MP3", "c.ogg"});
         QCOMPARE(window.listed(), QStringList({u"a.MP3"_qs, u"b.mp3"_qs}));
         QCOMPARE(window.get<QComboBox>("Drive1")->currentText(), u"c: [home]"_qs);
-        QVERIFY(window.get<QRadioButton>("Option4")->isChecked());
-        for (const char* box : {"Check1", "Check2", "Check6"})
-            QVERIFY2(window.get<QCheckBox>(box)->isChecked(), box);
-        for (const char* box : {"Check3", "Check4", "Check5"})
-            QVERIFY2(!window.get<QCheckBox>(box)->isChecked(), box);
-        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
-        QCOMPARE(window.get<QLineEdit>("Text2")->text(), u"@%&$#~"_qs);
-        QCOMPARE(window.form->centralWidget()->size(), QSize(463, 480));
-        QCOMPARE(window.form->windowTitle(), u"Corvane"_qs);
-        QVERIFY(window.drive.names("../state").contains("razveljavi.txt"));
-        QCOMPARE(window.drive.log(), QByteArray());
-        QTRY_VERIFY(Centred(window.form.get()));
-
-        // Tab order follows the design, from the drive list round to it again.
-        QStringList order;
-        QWidget* const first = window.get<QWidget>("Drive1");
-        QWidget* w = first;
-        do {
-            if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus)
-                order.append(w->objectName());
-            w = w->nextInFocusChain();
-        } while (w != first && order.size() <= 21);
-        QCOMPARE(order.join(u' '),
-                 u"Drive1 Dir1 Text1 File1 Option4 Option1 Option3 Option2 Check1 "
-                 "Check2 Check6 Check3 Check4 Text2 Check5 Text3 Text4 Command1 "
-                 "Command4 Command3 Command2"_qs);
-    }
-
-    void everyCaptionFits() {
-        Window window;
-        const QList<QAbstractButton*> buttons = window.form->findChildren<QAbstractButton*>();
-        QVERIFY(buttons.size() >= 14);
-        for (const QAbstractButton* button : buttons) {
+        QStringList ticked;
+        for (const QAbstractButton* button : window.form->findChildren<QAbstractButton*>()) {
+            if (button->isChecked())
+                ticked.append(button->objectName());
             // A box's caption shares its width with the box itself.
             const int needed = qobject_cast<const QPushButton*>(button)
                                    ? button->fontMetrics().horizontalAdvance(button->text())
                                    : button->sizeHint().width();
             QVERIFY2(needed <= button->width(), qPrintable(button->text()));
         }
+        ticked.sort();
+        QCOMPARE(ticked.join(u' '), u"Check1 Check2 Check6 Option4"_qs);
         const QLabel* with = window.get<QLabel>("Label1");
         QVERIFY(with->fontMetrics().horizontalAdvance(with->text()) <= with->width());
+        QVERIFY(!window.get<QPushButton>("Command3")->isEnabled());
+        QCOMPARE(window.get<QLineEdit>("Text2")->text(), u"@%&$#~"_qs);
+        QCOMPARE(window.form->centralWidget()->size(), QSize(463, 480));
+        QCOMPARE(window.form->windowTitle(), u"Corvane"_qs);
+        QCOMPARE(window.drive.log(), QByteArray());
+        QVERIFY(window.drive.names("../state").contains("razveljavi.txt"));
+        QTRY_VERIFY(Centred(window.form.get()));
+        QStringList order;
+        for (QWidget* w = window.get<QWidget>("Drive1"); order.size() < 22;
+             w = w->nextInFocusChain()) {
+            if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus)
+                order.append(w->objectName());
+        }
+        QCOMPARE(order.join(u' '),
+                 u"Drive1 Dir1 Text1 File1 Option4 Option1 Option3 Option2 Check1 "
+                 "Check2 Check6 Check3 Check4 Text2 Check5 Text3 Text4 Command1 "
+                 "Command4 Command3 Command2 Drive1"_qs);
     }
 
     void everyRuleControlReachesTheBatch_data() {
@@ -189,17 +180,17 @@ private Q_SLOTS:
         const auto heard = [](QObject* control, QAccessible::Text text) {
             return QAccessible::queryAccessibleInterface(control)->text(text);
         };
-        const QList<std::pair<const char*, QString>> named{
-
-            {"Dir1", u"Folders"_qs},
-            {"Text1", u"File pattern"_qs},
-            {"File1", u"Files"_qs},
-            {"Text2", u"Characters to remove"_qs},
-            {"Text3", u"Text to replace"_qs},
-            {"Text4", u"Replace with"_qs},
-            {"Check1", u"Replace underscores with spaces"_qs}};
-        for (const auto& [control, name] : named)
-            QCOMPARE(heard(window.get<QWidget>(control), QAccessible::Name), name);
+        const QStringList named{u"Dir1=Folders"_qs,
+                                u"Text1=File pattern"_qs,
+                                u"File1=Files"_qs,
+                                u"Text2=Characters to remove"_qs,
+                                u"Text3=Text to replace"_qs,
+                                u"Text4=Replace with"_qs,
+                                u"Check1=Replace underscores with spaces"_qs};
+        for (const QString& control : named)
+            QCOMPARE(heard(window.get<QWidget>(qPrintable(control.section(u'=', 0, 0))),
+                           QAccessible::Name),
+                     control.section(u'=', 1));
         auto* batch = window.get<QPushButton>("Command1");
         QVERIFY(!batch->toolTip().isEmpty());
         QCOMPARE(heard(batch, QAccessible::Description), batch->toolTip());
@@ -221,27 +212,12 @@ private Q_SLOTS:
         QVERIFY(files->viewport()->rect().contains(files->visualRect(files->currentIndex())));
     }
 
-    void replaceFieldTicksReplace() {
-        Window window;
-        auto* text3 = window.get<QLineEdit>("Text3");
-        auto* check5 = window.get<QCheckBox>("Check5");
-        QTest::keyClicks(text3, u"x"_qs);
-        QVERIFY(check5->isChecked());
-        QTest::keyClick(text3, Qt::Key_Backspace);
-        QVERIFY(!check5->isChecked());
-        QTest::keyClick(text3, Qt::Key_Space);
-        QVERIFY(check5->isChecked());
-        QTest::mouseClick(check5, Qt::LeftButton);
-        QVERIFY(!check5->isChecked());
-        QTest::keyClicks(text3, u"y"_qs);
-        QVERIFY(check5->isChecked());
-    }
-
-    // The pattern narrows what was read: typing it reads nothing from the disk.
-    void patternFiltersAtOnce() {
+    // The pattern narrows what was read, reading nothing from the disk; text in the Replace field
+    // ticks Replace; the copy holds the listed names cut at their first dot.
+    void fieldsActAtOnce() {
         FaultySystemCalls system;
         TestDrive drive(system);
-        drive.makeFiles({"a.mp3", "b.ogg", "c.OGG"});
+        drive.makeFiles({"01. Intro.mp3", ".mp3", "Song.mp3", "README", "b.ogg", "c.OGG"});
         Window window({}, &drive.drives());
         const int reads = system.count(FaultySystemCalls::ReadFolder);
         auto* pattern = window.get<QLineEdit>("Text1");
@@ -252,7 +228,22 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
         pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
         QCOMPARE(window.listed(), QStringList());
+        pattern->setText(u"*.*"_qs);
+        window.click("Command4");
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nb\r\nc\r\nREADME\r\nSong\r\n"_qs);
         QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
+
+        auto* text3 = window.get<QLineEdit>("Text3");
+        auto* check5 = window.get<QCheckBox>("Check5");
+        const auto ticked = [&](const std::function<void()>& step) {
+            step();
+            return check5->isChecked();
+        };
+        QVERIFY(ticked([&] { QTest::keyClicks(text3, u"x"_qs); }));
+        QVERIFY(!ticked([&] { QTest::keyClick(text3, Qt::Key_Backspace); }));
+        QVERIFY(ticked([&] { QTest::keyClick(text3, Qt::Key_Space); }));
+        QVERIFY(!ticked([&] { QTest::mouseClick(check5, Qt::LeftButton); }));
+        QVERIFY(ticked([&] { QTest::keyClicks(text3, u"y"_qs); }));
     }
 
     void listsFollowTheFolder() {
@@ -345,8 +336,8 @@ private Q_SLOTS:
         QCOMPARE(drives->currentText(), u"c: [home]"_qs);
     }
 
-    // Cancel in the progress window stops a slow batch between two files: the log holds exactly the
-    // renames made, and Undo puts them back. The window takes no input meanwhile.
+    // Cancel in the progress window stops a slow batch between two files, and Undo puts back what
+    // it renamed; the options cannot change meanwhile.
     void cancelButtonStopsTheBatch() {
         FaultySystemCalls system;
         TestDrive drive(system);
@@ -356,30 +347,22 @@ private Q_SLOTS:
         drive.makeFiles(files);
         Window window({}, &drive.drives());
         system.delayMicroseconds = 40000;
-        bool cancelled = false;
         QTimer cancel;
         connect(&cancel, &QTimer::timeout, this, [&] {
             const auto* progress = window.form->findChild<ProgressWindow*>();
-            if (progress == nullptr || !progress->isVisible() || cancelled)
+            if (progress == nullptr || !progress->isVisible())
                 return;
-            cancelled = true;
-            // The options cannot change while the batch runs.
+            cancel.stop();
             QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
             QTest::keyClicks(window.get<QLineEdit>("Text3"), u"x"_qs);
-            QTest::mouseClick(
-                progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
-                Qt::LeftButton);
+            progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
         });
         cancel.start(20);
         window.click("Command1");
-        cancel.stop();
-        QVERIFY(cancelled);
+        QVERIFY(!cancel.isActive());
         QVERIFY(window.dialogs.messages.isEmpty());
         QVERIFY(window.get<QCheckBox>("Check1")->isChecked());
         QVERIFY(window.get<QLineEdit>("Text3")->text().isEmpty());
-
-        // Stopped between two files; what it renamed can be undone (the log's agreement with the
-        // files is the file tests').
         QVERIFY(drive.names().contains(files.last()) && !drive.names().contains(files.first()));
         system.delayMicroseconds = 0;
         window.click("Command3");
@@ -417,13 +400,6 @@ private Q_SLOTS:
         QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Changes}));
     }
 
-    void clipboardHoldsTheNamesCutAtTheirFirstDot() {
-        Window window({"01. Intro.mp3", ".mp3", "Song.mp3", "README"});
-        window.get<QLineEdit>("Text1")->setText(u"*.*"_qs);
-        window.click("Command4");
-        QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nREADME\r\nSong\r\n"_qs);
-    }
-
     void unavailableDrivesAreReported() {
         TestDrive home;
         home.makeFiles({"a.mp3"});
@@ -443,6 +419,31 @@ private Q_SLOTS:
         QCOMPARE(driveList->currentIndex(), 0);
         QCOMPARE(window.get<QListWidget>("Dir1")->currentItem()->text(), u"c:\\"_qs);
         QCOMPARE(window.dialogs.messages.size(), 2);
+    }
+
+    // A folder that cannot be read says so and keeps the last batch undoable; "a\\b" as one
+    // folder's name, which would open "a" and then "b", is shown but not opened.
+    void foldersThatCannotBeOpenedSaySo() {
+        FaultySystemCalls system;
+        TestDrive drive(system);
+        drive.makeFiles({"a_b.mp3"});
+        for (const char* folder : {"locked", "a\\b", "a", "a/b"})
+            drive.makeFiles({"x.mp3"}, folder);
+        system.failFolder(drive.host("locked"), EACCES);
+        Window window({}, &drive.drives());
+        window.click("Command1");
+        const QByteArray log = drive.log();
+        QCOMPARE(log, QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
+        window.activateFolder(u"a\\b"_qs);
+        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+        QCOMPARE(window.listed(), QStringList{u"a b.mp3"_qs});
+        window.activateFolder(u"locked"_qs);
+        window.click("Command1");
+        QCOMPARE(window.dialogs.messages,
+                 QStringList({u"Error: Bad file name!"_qs, u"Error: Files are read only!"_qs,
+                              u"Error: Files are read only!"_qs}));
+        QCOMPARE(drive.log(), log);
+        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
     }
 
     // About opens once, centred, fixed in size, a dialog to a screen reader with its picture
@@ -515,27 +516,6 @@ private Q_SLOTS:
         QVERIFY(window.drive.log().isNull());
     }
 
-    void unreadableFolderSaysSoAndKeepsTheLastBatch() {
-        FaultySystemCalls system;
-        TestDrive drive(system);
-        drive.makeFiles({"a_b.mp3"});
-        drive.makeFiles({"c_d.mp3"}, "locked");
-        system.failFolder(drive.host("locked"), EACCES);
-        Window window({}, &drive.drives());
-        window.click("Command1");
-        const QByteArray log = drive.log();
-        QCOMPARE(log, QByteArray("\"a b.mp3\",\"a_b.mp3\"\r\n"));
-
-        auto* folders = window.get<QListWidget>("Dir1");
-        Q_EMIT folders->itemActivated(folders->findItems(u"locked"_qs, Qt::MatchExactly).first());
-        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
-        window.click("Command1");
-        QCOMPARE(window.dialogs.messages.size(), 2);
-        QCOMPARE(drive.log(), log);
-        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
-        QCOMPARE(drive.names("locked"), QByteArrayList{"c_d.mp3"});
-    }
-
     // Drawn anew for a screen at 200%; the strokes stand well apart from a light or a dark button
     // face, and the disabled picture is far fainter.
     void picturesStandOutInBothThemes() {
@@ -561,22 +541,6 @@ private Q_SLOTS:
                 QVERIFY(contrast > 150 && alpha > 0);
             }
         }
-    }
-
-    void folderWithABackslashIsShownNotOpened() {
-        // "a\b" as one folder's name would open "a", then "b", another folder.
-        Window window({"w.mp3"}, nullptr, [](const TestDrive& drive) {
-            drive.makeFiles({"x.mp3"}, "a\\b");
-            drive.makeFiles({"y.mp3"}, "a");
-            drive.makeFiles({"z.mp3"}, "a/b");
-        });
-        auto* folders = window.get<QListWidget>("Dir1");
-        const QList<QListWidgetItem*> found = folders->findItems(u"a\\b"_qs, Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        Q_EMIT folders->itemActivated(found.first());
-        QCOMPARE(window.dialogs.messages, QStringList{u"Error: Bad file name!"_qs});
-        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
-        QCOMPARE(window.listed(), QStringList{u"w.mp3"_qs});
     }
 };
 
