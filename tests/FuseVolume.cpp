@@ -3,9 +3,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <arpa/inet.h>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/vfs.h>
@@ -13,12 +13,9 @@
 
 namespace {
 
-constexpr long kFuseMagic = 0x65735546;
-constexpr int kToolTimeoutMs = 30000;
-
 bool IsFuseMount(const QString& folder) {
     struct statfs info {};
-    return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_type == kFuseMagic;
+    return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_type == 0x65735546;
 }
 
 // A port on 127.0.0.1 that no one listens on now.
@@ -34,9 +31,15 @@ int FreePort() {
     return bound ? ntohs(address.sin_port) : 0;
 }
 
+// Waits up to ten seconds for a mount that shows a little after its tool returns.
+void AwaitUpTo10s(const std::function<bool()>& shown) {
+    for (int tries = 0; tries < 100 && !shown(); ++tries)
+        ::usleep(100000);
+}
+
 } // namespace
 
-FuseVolume::FuseVolume(Kind kind) : m_kind(kind), m_mountPoint(m_dir.filePath(u"volume"_qs)) {
+FuseVolume::FuseVolume(Kind kind) : m_kind(kind), m_mountPoint(path("volume")) {
     QDir().mkpath(m_mountPoint);
     if (kind == Kind::LocalDisk)
         return;
@@ -75,16 +78,17 @@ QByteArray FuseVolume::serverFolder() const {
 
 bool FuseVolume::run(const QString& program, const QStringList& arguments,
                      const QProcessEnvironment& environment) {
+    const QStringList sbin{u"/usr/sbin"_qs, u"/sbin"_qs};
     if (QStandardPaths::findExecutable(program).isEmpty() &&
-        QStandardPaths::findExecutable(program, {u"/usr/sbin"_qs, u"/sbin"_qs}).isEmpty()) {
+        QStandardPaths::findExecutable(program, sbin).isEmpty()) {
         m_unavailable = program + u" is not installed"_qs;
         return false;
     }
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    const bool finished = process.waitForFinished(kToolTimeoutMs);
-    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         m_unavailable = program + u" failed: "_qs +
                         QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
         return false;
@@ -97,82 +101,56 @@ void FuseVolume::mount(Kind kind) {
     if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::Rclone) {
         QDir().mkpath(path("served"));
         startServer(kind);
-        if (m_unavailable.isEmpty())
-            attach(kind, {});
-        return;
-    }
-    const QString image = m_dir.filePath(u"volume.img"_qs);
-    QFile file(image);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) {
-        m_unavailable = u"no room for an image"_qs;
-        return;
-    }
-    file.close();
-    switch (kind) {
-    case Kind::Fat:
-        run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image});
-        break;
-    case Kind::ExFat:
+    } else {
+        QFile image(path("volume.img"));
+        if (!image.open(QIODevice::WriteOnly) || !image.resize(64 << 20))
+            m_unavailable = u"no room for an image"_qs;
+        else if (kind == Kind::Fat)
+            run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image.fileName()});
         // exfat-fuse mounts block devices only.
-        if (run(u"mkfs.exfat"_qs, {image}) && run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image}))
+        else if (kind == Kind::ExFat && run(u"mkfs.exfat"_qs, {image.fileName()}) &&
+                 run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image.fileName()}))
             m_loopDevice = m_lastOutput;
-        break;
-    case Kind::Ntfs:
-    case Kind::NtfsIgnoringCase:
-        run(u"mkntfs"_qs, {u"-F"_qs, u"-f"_qs, u"-q"_qs, image});
-        break;
-    default: // served volumes have no image
-        break;
+        else if (kind == Kind::Ntfs || kind == Kind::NtfsIgnoringCase)
+            run(u"mkntfs"_qs, {u"-F"_qs, u"-f"_qs, u"-q"_qs, image.fileName()});
     }
     if (m_unavailable.isEmpty())
-        attach(kind, image);
+        attach(kind);
 }
 
-void FuseVolume::attach(Kind kind, const QString& image) {
-    switch (kind) {
-    case Kind::Fat:
+void FuseVolume::attach(Kind kind) {
+    const QString image = path("volume.img");
+    if (kind == Kind::Fat) {
         run(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, image, m_mountPoint});
-        break;
-    case Kind::ExFat:
+    } else if (kind == Kind::ExFat) {
         run(u"mount.exfat-fuse"_qs, {m_loopDevice, m_mountPoint});
-        break;
-    case Kind::Ntfs:
+    } else if (kind == Kind::Ntfs) {
         run(u"ntfs-3g"_qs, {image, m_mountPoint});
-        break;
-    case Kind::NtfsIgnoringCase:
+    } else if (kind == Kind::NtfsIgnoringCase) {
         run(u"lowntfs-3g"_qs, {u"-o"_qs, u"ignore_case"_qs, image, m_mountPoint});
-        break;
-    case Kind::Sshfs:
+    } else if (kind == Kind::Sshfs) {
+        const QString options =
+            u"IdentityFile=%1,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null"_qs;
         run(u"sshfs"_qs,
-            {u"-p"_qs, QString::number(m_port), u"-o"_qs,
-             u"IdentityFile=%1,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null"_qs.arg(
-                 path("user-key")),
+            {u"-p"_qs, QString::number(m_port), u"-o"_qs, options.arg(path("user-key")),
              u"root@127.0.0.1:"_qs + path("served"), m_mountPoint});
-        break;
-    case Kind::Samba: {
+    } else if (kind == Kind::Samba) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"HOME"_qs, path("client"));
         run(u"smbnetfs"_qs, {m_mountPoint}, environment);
         // The share shows once smbnetfs has asked the server.
-        for (int tries = 0; tries < 100 && !QFile::exists(QFile::decodeName(folder())); ++tries)
-            ::usleep(100000);
-        break;
-    }
-    case Kind::Rclone:
+        AwaitUpTo10s([&] { return QFile::exists(QFile::decodeName(folder())); });
+    } else if (kind == Kind::Rclone) {
         m_server.start(u"rclone"_qs, {u"mount"_qs, path("served"), m_mountPoint,
                                       u"--vfs-cache-mode"_qs, u"writes"_qs});
-        for (int tries = 0; tries < 100 && !IsFuseMount(m_mountPoint); ++tries)
-            ::usleep(100000);
-        break;
-    case Kind::LocalDisk:
-        break;
+        AwaitUpTo10s([&] { return IsFuseMount(m_mountPoint); });
     }
 }
 
 bool FuseVolume::replug() {
     if (!m_mounted || !run(u"umount"_qs, {m_mountPoint}))
         return false;
-    attach(m_kind, m_dir.filePath(u"volume.img"_qs));
+    attach(m_kind);
     return m_unavailable.isEmpty();
 }
 
@@ -183,8 +161,7 @@ void FuseVolume::startServer(Kind kind) {
             m_unavailable = u"no room for the server's files"_qs;
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     };
-    switch (kind) {
-    case Kind::Sshfs: {
+    if (kind == Kind::Sshfs) {
         m_port = FreePort();
         for (const char* key : {"host-key", "user-key"})
             run(u"ssh-keygen"_qs,
@@ -198,9 +175,7 @@ void FuseVolume::startServer(Kind kind) {
                              "Subsystem sftp internal-sftp\nPidFile none\n"_qs.arg(m_port)
                                  .arg(path("host-key"), path("user-key")));
         m_server.start(u"/usr/sbin/sshd"_qs, {u"-D"_qs, u"-e"_qs, u"-f"_qs, path("sshd_config")});
-        break;
-    }
-    case Kind::Samba:
+    } else if (kind == Kind::Samba) {
         QDir().mkpath(path("client/.smb"));
         QDir().mkpath(path("samba"));
         // The client finds the server on port 445 only; a share with no password.
@@ -215,9 +190,8 @@ void FuseVolume::startServer(Kind kind) {
                           "force user = root\n"_qs.arg(path("samba"), path("served")));
         // smbd ends its whole process group when told to stop: in its own group, not the test's.
         m_server.start(u"smbd"_qs, {u"--foreground"_qs, u"-s"_qs, path("smb.conf")});
-        break;
-    default:
-        return;
+    } else {
+        return; // rclone's client is its own server, started as it mounts
     }
     if (!m_server.waitForStarted())
         m_unavailable = u"the server did not start: "_qs + m_server.errorString();

@@ -32,7 +32,7 @@ private:
     bool run(const QString& program, const QStringList& arguments,
              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
     void mount(Kind kind);
-    void attach(Kind kind, const QString& image);
+    void attach(Kind kind);
     void startServer(Kind kind);
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 

@@ -131,18 +131,6 @@ private Q_SLOTS:
         QVERIFY(!NaturalLess(first, first));
     }
 
-    void listingIsNaturalAndHidesDotFiles() {
-        TestDrive drive;
-        drive.makeFiles({"10 b.mp3", "2 a.mp3", "B.mp3", "a.mp3", ".hidden.mp3", "x.ogg"});
-        drive.makeFiles({"sub.mp3"}, "sub.mp3");
-        const FolderListing files = ListedFiles(drive.drives(), u"c:\\");
-        QCOMPARE(files.code, kNoError);
-        QCOMPARE(MatchingNames(files.names, u"*.mp3"),
-                 QStringList({u"2 a.mp3"_qs, u"10 b.mp3"_qs, u"a.mp3"_qs, u"B.mp3"_qs}));
-        QCOMPARE(ListedFolders(drive.drives(), u"c:\\").names, QStringList{u"sub.mp3"_qs});
-        QCOMPARE(ListedFiles(drive.drives(), u"c:\\missing").code, kPathNotFound);
-    }
-
     void drivePaths_data() {
         QTest::addColumn<QString>("drivePath");
         QTest::addColumn<QByteArray>("hostSuffix"); // after the temporary folder; empty for none
@@ -172,19 +160,6 @@ private Q_SLOTS:
                                 base + "/state");
         const std::optional<QByteArray> host = drives.hostPath(drivePath);
         QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
-    }
-
-    void readiness() {
-        QTemporaryDir removable;
-        const DriveTable drives({{u'c', QFile::encodeName(removable.path()), u"home"_qs},
-                                 {u'd', QByteArray(), u"/dev/sr0"_qs},
-                                 {u'e', "/media/gone-for-good", u"/media/gone-for-good"_qs}},
-                                QByteArray("/nowhere"));
-        QCOMPARE(drives.readiness(u'c'), kNoError);
-        QCOMPARE(drives.readiness(u'D'), kDiskNotReady);
-        QCOMPARE(drives.readiness(u'e'), kDeviceUnavailable);
-        QCOMPARE(drives.readiness(u'q'), kDeviceUnavailable);
-        QCOMPARE(FolderOnHost(drives, u"d:\\").rename(u"a", u"b").code, kDiskNotReady);
     }
 
     // Removable volumes take the first free letters and keep them; network and FUSE mounts come
