@@ -2,18 +2,17 @@
 #include "TestDrive.h"
 
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace corvane;
 
 namespace {
 
+// By bytes: a name that is not UTF-8 is beyond QFile's own paths.
 QByteArray ReadAll(const QByteArray& path) {
     QFile file;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -24,18 +23,12 @@ QByteArray ReadAll(const QByteArray& path) {
 
 } // namespace
 
-TestDrive::TestDrive(const SystemCalls& system, bool withStateFolder)
-    : m_drives({{u'c', QFile::encodeName(m_dir.path()) + "/home", QStringLiteral("home")}},
-               QFile::encodeName(m_dir.path()) + "/state", system) {
-    QDir(m_dir.path()).mkdir(QStringLiteral("home"));
-    if (withStateFolder)
-        QDir(m_dir.path()).mkdir(QStringLiteral("state"));
-}
-
-TestDrive::TestDrive(const QByteArray& home, const SystemCalls& system)
-    : m_drives({{u'c', home, QStringLiteral("home")}}, QFile::encodeName(m_dir.path()) + "/state",
-               system) {
-    QDir(m_dir.path()).mkdir(QStringLiteral("state"));
+TestDrive::TestDrive(const SystemCalls& system, const QByteArray& home)
+    : m_drives(
+          {{u'c', home.isEmpty() ? QFile::encodeName(m_dir.path()) + "/home" : home, u"home"_qs}},
+          QFile::encodeName(m_dir.path()) + "/state", system) {
+    for (const QString& folder : {u"home"_qs, u"state"_qs})
+        QDir(m_dir.path()).mkdir(folder);
 }
 
 // Names that are not UTF-8 are beyond QDir, so the folder is emptied by bytes.
@@ -56,10 +49,10 @@ void TestDrive::makeFiles(const QByteArrayList& names, const QByteArray& folder)
     for (const QByteArray& name : names) {
         const QByteArray path = host(folder) + '/' + name;
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            [[maybe_unused]] const ssize_t written = ::write(fd, name.constData(), name.size());
-            ::close(fd);
-        }
+        if (fd < 0)
+            continue;
+        [[maybe_unused]] const ssize_t written = ::write(fd, name.constData(), name.size());
+        ::close(fd);
     }
 }
 
@@ -67,9 +60,8 @@ QByteArrayList TestDrive::names(const QByteArray& folder) const {
     QByteArrayList names;
     if (DIR* dir = ::opendir(host(folder).constData())) {
         while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.append(name);
+            if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                names.append(entry->d_name);
         }
         ::closedir(dir);
     }
@@ -81,8 +73,8 @@ bool TestDrive::contentsIntact(const QByteArrayList& originals, const QByteArray
     QByteArrayList contents;
     for (const QByteArray& name : names(folder))
         contents.append(this->contents(name, folder));
-    std::sort(contents.begin(), contents.end());
     QByteArrayList expected = originals;
+    std::sort(contents.begin(), contents.end());
     std::sort(expected.begin(), expected.end());
     return contents == expected;
 }
@@ -103,13 +95,7 @@ void TestDrive::writeJournal(const QList<PendingRename>& renames, bool tornLast)
     QByteArray bytes;
     for (const PendingRename& rename : renames)
         bytes += FormatPendingRename(rename);
-    if (tornLast)
-        bytes.chop(1);
     QFile file(QFile::decodeName(m_drives.journalPath()));
     if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
-QByteArray TestDrive::stateFolder() const {
-    return QFile::encodeName(m_dir.path()) + "/state";
+        file.write(tornLast ? bytes.chopped(1) : bytes);
 }

@@ -5,17 +5,15 @@
 #include "platform/RenameJournal.h"
 
 #include <QByteArrayList>
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
 
-// A drive "c:" on a temporary folder (or on a folder of a volume under test), with its own state
-// folder for "c:\windows", so that no test touches the real home or state folder.
+// A drive "c:" on a temporary folder, or on `home` (a folder of a volume under test), with its own
+// state folder for "c:\windows" in a temporary folder, so that no test touches the real ones.
 class TestDrive {
 public:
     explicit TestDrive(const corvane::SystemCalls& system = corvane::SystemCalls::Real(),
-                       bool withStateFolder = true);
-    // Drive "c:" on a folder of another volume, its state folder still in a temporary folder.
-    TestDrive(const QByteArray& home, const corvane::SystemCalls& system);
+                       const QByteArray& home = {});
     ~TestDrive();
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
@@ -23,6 +21,7 @@ public:
     const corvane::DriveTable& drives() const { return m_drives; }
     corvane::DriveTable& drives() { return m_drives; }
     QByteArray host(const QByteArray& relative = {}) const;
+    QByteArray stateFolder() const { return QFile::encodeName(m_dir.path()) + "/state"; }
 
     // Files named by bytes, each holding its own name, in a folder below the drive's root.
     void makeFiles(const QByteArrayList& names, const QByteArray& folder = {}) const;
@@ -32,7 +31,6 @@ public:
     bool contentsIntact(const QByteArrayList& originals, const QByteArray& folder = {}) const;
     QByteArray contents(const QByteArray& name, const QByteArray& folder = {}) const;
     QByteArray log() const;
-    QByteArray stateFolder() const;
     // The journal of pending renames, as bytes; written whole, the last entry torn if asked.
     QByteArray journal() const;
     void writeJournal(const QList<corvane::PendingRename>& renames, bool tornLast = false) const;

@@ -204,7 +204,8 @@ private Q_SLOTS:
     }
 
     void batchWithoutItsLogFolderRenamesNothing() {
-        TestDrive drive(SystemCalls::Real(), false);
+        TestDrive drive;
+        QCOMPARE(::rmdir(drive.stateFolder().constData()), 0);
         drive.makeFiles({"a_b.mp3"});
         QCOMPARE(Session(drive.drives()).batch().code, kPathNotFound);
         QCOMPARE(drive.names(), QByteArrayList{"a_b.mp3"});

@@ -266,7 +266,7 @@ private Q_SLOTS:
         FuseVolume volume(FuseVolume::Kind::Samba);
         if (!volume.unavailable().isEmpty())
             QSKIP(qPrintable(volume.unavailable()));
-        TestDrive share(volume.folder(), SystemCalls::Real());
+        TestDrive share(SystemCalls::Real(), volume.folder());
         share.makeFiles({"a_1.mp3"});
         Window window({}, &share.drives());
         QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});

@@ -113,7 +113,7 @@ private Q_SLOTS:
     void batchAndUndoRestoreTheFolder_data() { AddVolumeRows(); }
     void batchAndUndoRestoreTheFolder() {
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
         const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
         drive.makeFiles(originals);
@@ -140,7 +140,7 @@ private Q_SLOTS:
     void longNameIsRenamedAndUndone_data() { AddVolumeRows(); }
     void longNameIsRenamedAndUndone() {
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         // 206 characters in 406 bytes: past 255 bytes, within NTFS's and exFAT's 255 characters.
         const QByteArray name = QString(200, u'\xe9').toUtf8() + "_x.mp3";
         drive.makeFiles({name});
@@ -158,7 +158,7 @@ private Q_SLOTS:
     // shows the very folder again (device and inode), and elsewhere refuses and renames nothing.
     void undoAfterReplugRenamesOnlyInAProvenFolder() {
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         drive.makeFiles({"a_1.mp3"}, "album");
         Session session(drive.drives());
         QCOMPARE(session.batch({}, u"c:\\album"_qs).code, kNoError);
@@ -185,7 +185,7 @@ private Q_SLOTS:
     // volume that could replace it unseen, nothing is renamed at all.
     void newcomerOnTheServerIsNeverReplaced() {
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         drive.makeFiles({"a_1.mp3", "b_1.mp3"});
         const FolderListing listed = ListedFiles(drive.drives(), kRoot);
         const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
@@ -227,7 +227,7 @@ private Q_SLOTS:
         QFETCH(QByteArrayList, files);
         QFETCH(QString, replace);
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         drive.makeFiles(files);
         const RenameOptions options = Rules(u"Check5 Text3=%1 Text4=%2"_qs.arg(
             replace.section(u'>', 0, 0), replace.section(u'>', 1)));
@@ -252,7 +252,7 @@ private Q_SLOTS:
     }
     void killedBatchAndUndoLeaveEveryFileOnce() {
         MOUNT_OR_SKIP(volume);
-        TestDrive drive(volume.folder(), SystemCalls::Real());
+        TestDrive drive(SystemCalls::Real(), volume.folder());
         QByteArrayList originals;
         for (int i = 0; i < 12; ++i) {
             originals.append("song " + QByteArray::number(i + 10) + ".mp3"); // a case-only change
