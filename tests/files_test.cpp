@@ -3,6 +3,7 @@
 #include "RuleOptions.h"
 #include "Session.h"
 #include "TestDrive.h"
+#include "files/ClipboardText.h"
 #include "files/FileErrorReport.h"
 #include "files/HandRename.h"
 #include "files/UndoLog.h"
@@ -441,6 +442,11 @@ private Q_SLOTS:
         log.close();
         QCOMPARE(LastBatch(drive.drives()).start(), QString());
         QCOMPARE(drive.log(), kept);
+    }
+
+    void clipboardHoldsTheNamesCutAtTheirFirstDot() {
+        QCOMPARE(ClipboardText({u"01. Intro.mp3"_qs, u"README"_qs, u"a.b.c"_qs}),
+                 u"01\r\nREADME\r\na\r\n"_qs);
     }
 
     void reports_data() {

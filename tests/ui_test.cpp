@@ -213,7 +213,7 @@ private Q_SLOTS:
     }
 
     // The pattern narrows what was read, reading nothing from the disk; text in the Replace field
-    // ticks Replace; the copy holds the listed names cut at their first dot.
+    // ticks Replace.
     void fieldsActAtOnce() {
         FaultySystemCalls system;
         TestDrive drive(system);
@@ -228,9 +228,8 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
         pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
         QCOMPARE(window.listed(), QStringList());
-        pattern->setText(u"*.*"_qs);
-        window.click("Command4");
-        QCOMPARE(QGuiApplication::clipboard()->text(), u"01\r\nb\r\nc\r\nREADME\r\nSong\r\n"_qs);
+        pattern->setText(u"*.mp3"_qs); // a name that begins with a dot stays hidden
+        QCOMPARE(window.listed(), QStringList({u"01. Intro.mp3"_qs, u"Song.mp3"_qs}));
         QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
 
         auto* text3 = window.get<QLineEdit>("Text3");
@@ -286,17 +285,10 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
     }
 
-    void drivesFollowTheMounts_data() {
-        QTest::addColumn<bool>("undo");
-        QTest::newRow("ejected after a batch") << false;
-        QTest::newRow("ejected after its Undo") << true;
-    }
-
-    // A volume mounted while the window runs gets a drive. After a batch on it, and after its Undo,
+    // A volume mounted while the window runs gets a drive. After a batch on it and its Undo,
     // nothing of the program's holds it: a plain unmount succeeds while the window shows it, and
     // the lists go back to "c:\" without a word.
     void drivesFollowTheMounts() {
-        QFETCH(bool, undo);
         TestDrive home;
         QTemporaryDir mountRoot;
         const QByteArray root = QFile::encodeName(mountRoot.path());
@@ -323,10 +315,8 @@ private Q_SLOTS:
         QCOMPARE(window.get<FolderList>("Dir1")->path(), stickRoot);
         window.click("Command1");
         QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a 2.mp3"_qs}));
-        if (undo) {
-            window.click("Command3");
-            QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"a_2.mp3"_qs}));
-        }
+        window.click("Command3");
+        QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"a_2.mp3"_qs}));
 
         QCOMPARE(::umount2(stick.constData(), 0), 0);
         unmount.dismiss();
