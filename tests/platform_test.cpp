@@ -60,75 +60,54 @@ private Q_SLOTS:
         QVERIFY(!EncodeName(QString(QChar(0xDC20)))); // an escape below the bytes' range
     }
 
-    void pattern_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("extension") << u"*.mp3"_qs << u"song.mp3"_qs << true;
-        QTest::newRow("letter case ignored") << u"*.mp3"_qs << u"SONG.MP3"_qs << true;
-        QTest::newRow("extension must end") << u"*.mp3"_qs << u"song.mp3.part"_qs << false;
-        QTest::newRow("several") << u"*.mp3;*.ogg"_qs << u"song.ogg"_qs << true;
-        QTest::newRow("question mark") << u"0?.mp3"_qs << u"07.mp3"_qs << true;
-        QTest::newRow("star dot star") << u"*.*"_qs << u"README"_qs << true;
-        QTest::newRow("empty lists all") << QString() << u"song.mp3"_qs << true;
-        QTest::newRow("folder part") << u"c:\\music\\*.mp3"_qs << u"song.mp3"_qs << false;
-        QTest::newRow("drive part") << u"c:*.mp3"_qs << u"c:x.mp3"_qs << false;
-        QTest::newRow("a colon in the name") << u"*.mp3"_qs << u"c:x.mp3"_qs << true;
-        QTest::newRow("blanks around parts") << u" *.ogg ; *.mp3"_qs << u"a.mp3"_qs << true;
-        QTest::newRow("many stars") << u"*a*a*a*a*b"_qs << QString(60, u'a') << false;
-    }
-
     void pattern() {
-        QFETCH(QString, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, matches);
-        QCOMPARE(FilePattern(pattern).matches(name), matches);
+        const QList<std::tuple<QString, QString, bool>> cases{
+            {u"*.mp3"_qs, u"song.mp3"_qs, true},
+            {u"*.mp3"_qs, u"SONG.MP3"_qs, true}, // letter case ignored
+            {u"*.mp3"_qs, u"song.mp3.part"_qs, false},
+            {u"*.mp3;*.ogg"_qs, u"song.ogg"_qs, true},
+            {u"0?.mp3"_qs, u"07.mp3"_qs, true},
+            {u"*.*"_qs, u"README"_qs, true},
+            {QString(), u"song.mp3"_qs, true},
+            {u"c:\\music\\*.mp3"_qs, u"song.mp3"_qs, false}, // a folder part matches nothing
+            {u"c:*.mp3"_qs, u"c:x.mp3"_qs, false},
+            {u"*.mp3"_qs, u"c:x.mp3"_qs, true},
+            {u" *.ogg ; *.mp3"_qs, u"a.mp3"_qs, true},
+            {u"*a*a*a*a*b"_qs, QString(60, u'a'), false}};
+        for (const auto& [pattern, name, matches] : cases)
+            QVERIFY2(FilePattern(pattern).matches(name) == matches,
+                     qPrintable(pattern + u' ' + name));
     }
 
     // What a volume of Windows' names would refuse or silently alter is refused before the batch.
-    void windowsVolumeRefusesWhatItWouldAlter_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("plain") << u"a b - c.mp3"_qs << false;
-        QTest::newRow("trailing dot") << u"b."_qs << true;
-        QTest::newRow("trailing space") << u"b.mp3 "_qs << true;
-        QTest::newRow("colon") << u"a:b.mp3"_qs << true;
-        QTest::newRow("control character") << u"a\tb.mp3"_qs << true;
-        QTest::newRow("device name") << u"nul.mp3"_qs << true;
-        QTest::newRow("256 units") << QString(256, u'x') << true;
-    }
-
     void windowsVolumeRefusesWhatItWouldAlter() {
-        QFETCH(QString, name);
-        QFETCH(bool, refused);
         VolumeRules windows;
         windows.windowsNames = true;
         windows.byteLimit = 0;
-        QCOMPARE(!windows.refusal(name, name.toUtf8()).isEmpty(), refused);
-    }
-
-    void naturalOrder_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::newRow("numbers by value") << u"2 a.mp3"_qs << u"10 a.mp3"_qs;
-        QTest::newRow("leading zeros count by value") << u"09.mp3"_qs << u"10.mp3"_qs;
-        QTest::newRow("numbers that begin alike") << u"Track 15.mp3"_qs << u"Track 1000.mp3"_qs;
-        QTest::newRow("equal values: fewer zeros last") << u"01.mp3"_qs << u"1.mp3"_qs;
-        QTest::newRow("zeros alone") << u"00.mp3"_qs << u"1.mp3"_qs;
-        QTest::newRow("past 64 bits") << u"99999999999999999999"_qs << u"100000000000000000000"_qs;
-        QTest::newRow("case ignored") << u"a.mp3"_qs << u"B.mp3"_qs;
-        QTest::newRow("same but case") << u"A.mp3"_qs << u"a.mp3"_qs;
-        QTest::newRow("shorter first") << u"track"_qs << u"track 1"_qs;
-        QTest::newRow("digits before letters") << u"1.mp3"_qs << u"a.mp3"_qs;
+        QVERIFY(windows.refusal(u"a b - c.mp3", "a b - c.mp3").isEmpty());
+        for (const QString& name : {u"b."_qs, u"b.mp3 "_qs, u"a:b.mp3"_qs, u"a\tb.mp3"_qs,
+                                    u"nul.mp3"_qs, QString(256, u'x')})
+            QVERIFY2(!windows.refusal(name, name.toUtf8()).isEmpty(), qPrintable(name));
     }
 
     // The order is strict both ways round, so sorting never depends on the order files come in.
     void naturalOrder() {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QVERIFY(NaturalLess(first, second));
-        QVERIFY(!NaturalLess(second, first));
-        QVERIFY(!NaturalLess(first, first));
+        const QList<std::pair<QString, QString>> ordered{
+            {u"2 a.mp3"_qs, u"10 a.mp3"_qs},
+            {u"09.mp3"_qs, u"10.mp3"_qs},
+            {u"Track 15.mp3"_qs, u"Track 1000.mp3"_qs},
+            {u"01.mp3"_qs, u"1.mp3"_qs}, // equal values: fewer zeros last
+            {u"00.mp3"_qs, u"1.mp3"_qs},
+            {u"99999999999999999999"_qs, u"100000000000000000000"_qs},
+            {u"a.mp3"_qs, u"B.mp3"_qs},
+            {u"A.mp3"_qs, u"a.mp3"_qs},
+            {u"track"_qs, u"track 1"_qs},
+            {u"1.mp3"_qs, u"a.mp3"_qs}};
+        for (const auto& [first, second] : ordered) {
+            QVERIFY2(NaturalLess(first, second) && !NaturalLess(second, first) &&
+                         !NaturalLess(first, first),
+                     qPrintable(first + u" < "_qs + second));
+        }
     }
 
     void drivePaths_data() {
