@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace corvane;
@@ -491,23 +490,6 @@ private Q_SLOTS:
         QCOMPARE(drive.log(), log);
         QCOMPARE(drive.journal(), journal);
         QVERIFY(session.last().canUndo());
-    }
-
-    // On a volume that ignores case, a newcomer takes the old name while the file steps aside for
-    // its new spelling: the file stays under a name in sight, listed and named in the message.
-    void newcomerDuringAStepAsideLeavesTheFileInSight() {
-        FaultySystemCalls system;
-        system.failAt(FaultySystemCalls::RenameNoReplace, 1,
-                      EEXIST); // the file itself, in any case
-        TestDrive drive(system);
-        drive.makeFiles({"song.mp3"});
-        system.afterRename(2, [&] { drive.makeFiles({"song.mp3"}); });
-        system.failAt(FaultySystemCalls::RenameNoReplace, 3, EEXIST); // the newcomer, in any case
-        const BatchResult batch = Session(drive.drives()).batch(Rules(u"Option1"_qs));
-        QCOMPARE(ListedFiles(drive.drives(), kRoot).names,
-                 QStringList({u"Song (2).mp3"_qs, u"song.mp3"_qs}));
-        QCOMPARE(ReportFor(batch.code, batch.stranded).message,
-                 u"Files are read only!\n\n\"song.mp3\" is left as \"Song (2).mp3\"."_qs);
     }
 };
 

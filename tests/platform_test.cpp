@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FaultySystemCalls.h"
 #include "TestDrive.h"
 #include "files/FolderContents.h"
 #include "names/FilePattern.h"
@@ -10,7 +9,6 @@
 #include "platform/VolumeRules.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <QTest>
 #include <cerrno>
@@ -43,16 +41,6 @@ private Q_SLOTS:
         QFETCH(QString, decoded);
         QCOMPARE(DecodeName(bytes), decoded);
         QCOMPARE(EncodeName(decoded), std::optional<QByteArray>(bytes));
-    }
-
-    void randomBytesSurvive() {
-        QRandomGenerator random(42);
-        for (int i = 0; i < 5000; ++i) {
-            QByteArray bytes(random.bounded(1, 40), Qt::Uninitialized);
-            for (char& byte : bytes)
-                byte = char(random.bounded(1, 256));
-            QCOMPARE(EncodeName(DecodeName(bytes)), std::optional<QByteArray>(bytes));
-        }
     }
 
     void textWithoutBytesCannotBeEncoded() {
