@@ -252,6 +252,8 @@ private Q_SLOTS:
         TestDrive drive;
         drive.makeFiles({"a.mp3", "b.mp3", "B.mp3"});
         QCOMPARE(FolderOnHost(drive.drives(), folder).rename(oldName, newName).code, code);
+        if (code == kPathNotFound) // a missing folder is told apart as it is listed, too
+            QCOMPARE(ListedFiles(drive.drives(), folder).code, kPathNotFound);
         QVERIFY(drive.contentsIntact({"a.mp3", "b.mp3", "B.mp3"}));
     }
 };
