@@ -39,10 +39,8 @@ public:
 
     explicit FaultySystemCalls(const QList<Fault>& faults = {}) {
         for (const Fault& fault : faults)
-            failAt(fault.call, fault.at, fault.error);
+            m_faults[fault.call].append({fault.at, fault.error});
     }
-    void failAt(Call call, int n, int error) { m_faults[call].append({n, error}); }
-    void failAlways(Call call, int error) { failAt(call, -1, error); }
     // Listing this one folder (by its host path) fails with `error`, as a folder the user may
     // not read.
     void failFolder(const QByteArray& folder, int error) {

@@ -19,7 +19,6 @@
 
 using namespace corvane;
 
-Q_DECLARE_METATYPE(corvane::UndoRecord)
 Q_DECLARE_METATYPE(QList<corvane::PreviewMark>)
 Q_DECLARE_METATYPE(QList<FaultySystemCalls::Fault>)
 Q_DECLARE_METATYPE(std::function<void(const TestDrive&)>)
@@ -353,94 +352,71 @@ private Q_SLOTS:
     }
 
     // The name typed is used as typed; Cancel, the same name and blanks rename nothing.
-    void handRename_data() {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QByteArrayList>("after");
-        QTest::addColumn<FileErrorCode>("code");
-        const auto row = [](const char* label, const QString& answer, QByteArrayList after,
-                            FileErrorCode code) {
-            QTest::newRow(label) << answer << after << code;
-        };
-        row("typed", u"new name.mp3"_qs, {"b.mp3", "new name.mp3"}, kNoError);
-        row("Cancel", QString(), {"a.mp3", "b.mp3"}, kNoError);
-        row("unchanged", u"a.mp3"_qs, {"a.mp3", "b.mp3"}, kNoError);
-        row("case only", u"A.mp3"_qs, {"A.mp3", "b.mp3"}, kNoError);
-        row("taken", u"b.mp3"_qs, {"a.mp3", "b.mp3"}, kFileExists);
-        row("blanks only", u"   "_qs, {"a.mp3", "b.mp3"}, kBadFileName);
-        row("not a name", u"x/y.mp3"_qs, {"a.mp3", "b.mp3"}, kBadFileName);
-    }
-
     void handRename() {
-        QFETCH(QString, answer);
-        QFETCH(QByteArrayList, after);
-        QFETCH(FileErrorCode, code);
-        TestDrive drive;
-        drive.makeFiles({"a.mp3", "b.mp3"});
-        QCOMPARE(RenameByHand(drive.drives(), kRoot, u"a.mp3", answer).code, code);
-        QCOMPARE(drive.names(), after);
-        QCOMPARE(drive.log(), QByteArray());
+        const QByteArrayList untouched{"a.mp3", "b.mp3"};
+        const QList<std::tuple<QString, QByteArrayList, FileErrorCode>> answers{
+            {u"new name.mp3"_qs, {"b.mp3", "new name.mp3"}, kNoError},
+            {QString(), untouched, kNoError}, // Cancel
+            {u"a.mp3"_qs, untouched, kNoError},
+            {u"A.mp3"_qs, {"A.mp3", "b.mp3"}, kNoError},
+            {u"b.mp3"_qs, untouched, kFileExists},
+            {u"   "_qs, untouched, kBadFileName},
+            {u"x/y.mp3"_qs, untouched, kBadFileName}};
+        for (const auto& [answer, after, code] : answers) {
+            TestDrive drive;
+            drive.makeFiles(untouched);
+            const FileErrorCode renamed =
+                RenameByHand(drive.drives(), kRoot, u"a.mp3", answer).code;
+            QVERIFY2(renamed == code, qPrintable(answer));
+            QCOMPARE(drive.names(), after);
+            QCOMPARE(drive.log(), QByteArray());
+        }
     }
 
-    void logParsing_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<FileErrorCode>("code");
-        QTest::addColumn<QList<UndoRecord>>("records");
-        const UndoRecord commas{u"a-b,c.mp3"_qs, u"a,b,c.mp3"_qs};
-        QTest::newRow("commas inside fields")
-            << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n") << kNoError << QList{commas};
-        QTest::newRow("no last line end")
-            << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"") << kNoError << QList{commas};
-        QTest::newRow("line end inside a name") << QByteArray("\"a\r\nb\",\"c\"\r\n") << kNoError
-                                                << QList{UndoRecord{u"a\r\nb"_qs, u"c"_qs}};
-        QTest::newRow("cut short") << QByteArray("\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n\"x\",\"y")
-                                   << kLogUnreadable << QList{commas};
-        // Found by the fuzzer: a name that starts with a byte-order mark kept it only in the log.
-        QTest::newRow("byte-order mark") << QByteArray("\"\xef\xbb\xbf\xff.mp3\",\"b\"") << kNoError
-                                         << QList{UndoRecord{u"\ufeff\xdcff.mp3"_qs, u"b"_qs}};
-        QTest::newRow("no quotes")
-            << QByteArray("a,b\r\n") << kLogUnreadable << QList<UndoRecord>();
-        QTest::newRow("empty") << QByteArray() << kNoError << QList<UndoRecord>();
-    }
-
+    // Read whole or as it comes, a byte at a time, the log reads the same.
     void logParsing() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(FileErrorCode, code);
-        QFETCH(QList<UndoRecord>, records);
-        const UndoLogContents log = ParseUndoLog(bytes);
-        QCOMPARE(log.code, code);
-        QCOMPARE(log.records, records);
-        // Read as it comes, a byte at a time, the log reads the same.
-        UndoLogParser parser;
-        for (const char byte : bytes)
-            parser.feed(QByteArrayView(&byte, 1));
-        const UndoLogContents streamed = parser.finish();
-        QCOMPARE(streamed.code, code);
-        QCOMPARE(streamed.records, records);
+        const UndoRecord commas{u"a-b,c.mp3"_qs, u"a,b,c.mp3"_qs};
+        const QList<std::tuple<QByteArray, FileErrorCode, QList<UndoRecord>>> logs{
+            {"\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n", kNoError, {commas}},
+            {"\"a-b,c.mp3\",\"a,b,c.mp3\"", kNoError, {commas}}, // no last line end
+            {"\"a\r\nb\",\"c\"\r\n", kNoError, {{u"a\r\nb"_qs, u"c"_qs}}},
+            {"\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n\"x\",\"y", kLogUnreadable, {commas}}, // cut short
+            // Found by the fuzzer: a name that starts with a byte-order mark kept it only in the
+            // log.
+            {"\"\xef\xbb\xbf\xff.mp3\",\"b\"", kNoError, {{u"\ufeff\xdcff.mp3"_qs, u"b"_qs}}},
+            {"a,b\r\n", kLogUnreadable, {}},
+            {"", kNoError, {}}};
+        for (const auto& [bytes, code, records] : logs) {
+            UndoLogParser parser;
+            for (const char byte : bytes)
+                parser.feed(QByteArrayView(&byte, 1));
+            for (const UndoLogContents& log : {ParseUndoLog(bytes), parser.finish()}) {
+                QVERIFY2(log.code == code, bytes.constData());
+                QCOMPARE(log.records, records);
+            }
+        }
     }
 
-    void startUpCutsWhatAKilledBatchLeft_data() {
-        QTest::addColumn<QByteArray>("left");
-        QTest::addColumn<QByteArray>("kept");
+    // The start-up cuts what a killed batch left past its last whole record, and nothing else.
+    void startUpCutsWhatAKilledBatchLeft() {
         const QByteArray records = "\"a 1.mp3\",\"a_1.mp3\"\r\n\"a 2.mp3\",\"a_2.mp3\"\r\n";
         const QByteArray zeros(5000, '\0');
-        QTest::newRow("grown, not cut") << records + zeros << records;
-        QTest::newRow("cut short") << records + "\"a 3.mp3\",\"a_" << records;
-        QTest::newRow("cut short where it grew") << records + "\"a 3.mp3\"," + zeros << records;
-        QTest::newRow("no line end")
-            << records + "\"a 3.mp3\",\"a_3.mp3\"" + zeros << records + "\"a 3.mp3\",\"a_3.mp3\"";
-        QTest::newRow("finished") << records << records;
-        QTest::newRow("something else") << "a,b\r\n" + zeros << "a,b\r\n" + zeros;
-    }
-
-    void startUpCutsWhatAKilledBatchLeft() {
-        QFETCH(QByteArray, left);
-        QFETCH(QByteArray, kept);
-        TestDrive drive;
-        QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
-        QVERIFY(log.open(QIODevice::WriteOnly) && log.write(left) == left.size());
-        log.close();
-        QCOMPARE(LastBatch(drive.drives()).start(), QString());
-        QCOMPARE(drive.log(), kept);
+        const QByteArray unended = records + "\"a 3.mp3\",\"a_3.mp3\"";
+        const QList<std::pair<QByteArray, QByteArray>> logs{
+            {records + zeros, records},                  // grown, not cut
+            {records + "\"a 3.mp3\",\"a_", records},     // cut short
+            {records + "\"a 3.mp3\"," + zeros, records}, // cut short where it grew
+            {unended + zeros, unended},                  // no last line end
+            {records, records},                          // finished
+            {"a,b\r\n" + zeros, "a,b\r\n" + zeros}};     // something else
+        for (const auto& [left, kept] : logs) {
+            TestDrive drive;
+            QFile log(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
+            QVERIFY(log.open(QIODevice::WriteOnly) && log.write(left) == left.size());
+            log.close();
+            QCOMPARE(LastBatch(drive.drives()).start(), QString());
+            QCOMPARE(drive.log(), kept);
+        }
     }
 
     void clipboardHoldsTheNamesCutAtTheirFirstDot() {
@@ -448,26 +424,15 @@ private Q_SLOTS:
                  u"01\r\nREADME\r\na\r\n"_qs);
     }
 
-    void reports_data() {
-        QTest::addColumn<FileErrorCode>("code");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("returnToDriveC");
-        QTest::newRow("none") << kNoError << QString() << false;
-        QTest::newRow("6") << FileErrorCode{6} << u"Name is too long!"_qs << false;
-        QTest::newRow("53") << FileErrorCode{53} << u"Can't find file!"_qs << false;
-        QTest::newRow("75") << FileErrorCode{75} << u"Files are read only!"_qs << false;
-        QTest::newRow("68") << FileErrorCode{68} << u"Choose proper drive!"_qs << true;
-        QTest::newRow("62") << FileErrorCode{62} << u"The undo log is damaged!"_qs << false;
-        QTest::newRow("other") << FileErrorCode{99} << u"Unexpected error 99!"_qs << false;
-    }
-
+    // A code's message, and whether the lists go back to "c:\\" after it.
     void reports() {
-        QFETCH(FileErrorCode, code);
-        QFETCH(QString, message);
-        QFETCH(bool, returnToDriveC);
-        const FileErrorReport report = ReportFor(code);
-        QCOMPARE(report.message, message);
-        QCOMPARE(report.returnToDriveC, returnToDriveC);
+        QCOMPARE(ReportFor(kNoError).message, QString());
+        QCOMPARE(ReportFor(FileErrorCode{6}).message, u"Name is too long!"_qs);
+        QCOMPARE(ReportFor(FileErrorCode{53}).message, u"Can't find file!"_qs);
+        QCOMPARE(ReportFor(FileErrorCode{62}).message, u"The undo log is damaged!"_qs);
+        QCOMPARE(ReportFor(FileErrorCode{99}).message, u"Unexpected error 99!"_qs);
+        QVERIFY(ReportFor(FileErrorCode{68}).returnToDriveC);
+        QVERIFY(!ReportFor(FileErrorCode{75}).returnToDriveC);
     }
 
     // "c:\\windows" is the state folder: it lists none of the program's files, and neither a batch

@@ -19,31 +19,21 @@ class PlatformTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void namesSurviveDecodeAndEncode_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("decoded");
-        QTest::newRow("utf-8") << QByteArray("Bj\xc3\xb6rk.mp3") << u"Björk.mp3"_qs;
-        QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_qs;
-        QTest::newRow("byte-order mark first")
-            << QByteArray("\xef\xbb\xbf.mp3") << u"\ufeff.mp3"_qs;
-        QTest::newRow("byte-order mark after an escape")
-            << QByteArray("\xff\xef\xbb\xbfx") << u"\xdcff\ufeffx"_qs;
-        QTest::newRow("latin-1") << QByteArray("Bj\xf6rk.mp3") << u"Bj\xdcf6rk.mp3"_qs;
-        QTest::newRow("encoded surrogate")
-            << QByteArray("\xed\xb2\x80") << u"\xdced\xdcb2\xdc80"_qs;
-        QTest::newRow("past U+10FFFF")
-            << QByteArray("\xf4\x90\x80\x80") << u"\xdcf4\xdc90\xdc80\xdc80"_qs;
-        QTest::newRow("cut short") << QByteArray("a\xe2\x82") << u"a\xdce2\xdc82"_qs;
-    }
-
+    // Any bytes decode to text that encodes back to them; text without bytes cannot be encoded.
     void namesSurviveDecodeAndEncode() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, decoded);
-        QCOMPARE(DecodeName(bytes), decoded);
-        QCOMPARE(EncodeName(decoded), std::optional<QByteArray>(bytes));
-    }
-
-    void textWithoutBytesCannotBeEncoded() {
+        const QList<std::pair<QByteArray, QString>> names{
+            {"Bj\xc3\xb6rk.mp3", u"Björk.mp3"_qs},
+            {"\xf0\x9f\x98\x80", u"\U0001F600"_qs},
+            {"\xef\xbb\xbf.mp3", u"\ufeff.mp3"_qs},               // a byte-order mark first
+            {"\xff\xef\xbb\xbfx", u"\xdcff\ufeffx"_qs},           // and after an escape
+            {"Bj\xf6rk.mp3", u"Bj\xdcf6rk.mp3"_qs},               // latin-1
+            {"\xed\xb2\x80", u"\xdced\xdcb2\xdc80"_qs},           // an encoded surrogate
+            {"\xf4\x90\x80\x80", u"\xdcf4\xdc90\xdc80\xdc80"_qs}, // past U+10FFFF
+            {"a\xe2\x82", u"a\xdce2\xdc82"_qs}};                  // cut short
+        for (const auto& [bytes, decoded] : names) {
+            QCOMPARE(DecodeName(bytes), decoded);
+            QCOMPARE(EncodeName(decoded), std::optional(bytes));
+        }
         QVERIFY(!EncodeName(u"a\xd83d"_qs));          // a lone high surrogate
         QVERIFY(!EncodeName(QString(QChar(0xDC20)))); // an escape below the bytes' range
     }
@@ -98,35 +88,27 @@ private Q_SLOTS:
         }
     }
 
-    void drivePaths_data() {
-        QTest::addColumn<QString>("drivePath");
-        QTest::addColumn<QByteArray>("hostSuffix"); // after the temporary folder; empty for none
-        QTest::newRow("drive root") << u"c:\\"_qs << QByteArray("/home");
-        QTest::newRow("folders") << u"c:\\Music\\Album"_qs << QByteArray("/home/Music/Album");
-        QTest::newRow("windows is the state")
-            << u"C:\\WINDOWS\\razveljavi.txt"_qs << QByteArray("/state/razveljavi.txt");
-        QTest::newRow("windows deeper stays")
-            << u"c:\\a\\windows"_qs << QByteArray("/home/a/windows");
-        QTest::newRow("another drive") << u"d:\\Music"_qs << QByteArray("/stick/Music");
-        QTest::newRow("another drive, upper case") << u"D:\\x\\"_qs << QByteArray("/stick/x");
-        QTest::newRow("its windows folder is its own")
-            << u"d:\\windows"_qs << QByteArray("/stick/windows");
-        QTest::newRow("no medium") << u"e:\\x"_qs << QByteArray();
-        QTest::newRow("no such drive") << u"q:\\x"_qs << QByteArray();
-        QTest::newRow("no drive") << u"Music"_qs << QByteArray();
-        QTest::newRow("climbing out") << u"d:\\..\\x"_qs << QByteArray();
-    }
-
     void drivePaths() {
-        QFETCH(QString, drivePath);
-        QFETCH(QByteArray, hostSuffix);
         const QByteArray base = "/base";
         const DriveTable drives({{u'c', base + "/home", u"home"_qs},
                                  {u'd', base + "/stick", u"/media/stick"_qs},
                                  {u'e', QByteArray(), u"/dev/sr0"_qs}},
                                 base + "/state");
-        const std::optional<QByteArray> host = drives.hostPath(drivePath);
-        QCOMPARE(host, hostSuffix.isEmpty() ? std::nullopt : std::optional(base + hostSuffix));
+        // The host path after `base`; none for a drive without a medium, no drive, or a climb out.
+        const QList<std::pair<QString, QByteArray>> paths{
+            {u"c:\\"_qs, "/home"},
+            {u"c:\\Music\\Album"_qs, "/home/Music/Album"},
+            {u"C:\\WINDOWS\\razveljavi.txt"_qs, "/state/razveljavi.txt"},
+            {u"c:\\a\\windows"_qs, "/home/a/windows"},
+            {u"D:\\x\\"_qs, "/stick/x"},
+            {u"d:\\windows"_qs, "/stick/windows"}, // its own, not the state
+            {u"e:\\x"_qs, {}},
+            {u"q:\\x"_qs, {}},
+            {u"Music"_qs, {}},
+            {u"d:\\..\\x"_qs, {}}};
+        for (const auto& [path, host] : paths)
+            QCOMPARE(drives.hostPath(path),
+                     host.isEmpty() ? std::nullopt : std::optional(base + host));
     }
 
     // Removable volumes take the first free letters and keep them; network and FUSE mounts come
@@ -190,30 +172,25 @@ private Q_SLOTS:
         QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
     }
 
-    void errnoCodes_data() {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<FileErrorCode>("code");
-        const auto rows = [](FileErrorCode code, std::initializer_list<int> errors) {
-            for (const int error : errors)
-                QTest::newRow(error == 0 ? "none" : strerrorname_np(error)) << error << code;
-        };
-        rows(kNoError, {0});
-        rows(kPathNotFound, {ENOTDIR});
-        rows(kFileExists, {EEXIST, ENOTEMPTY});
-        rows(kAccessDenied, {EACCES, EPERM, EROFS, EBUSY, ETXTBSY});
-        rows(kDiskNotReady, {ENOMEDIUM});
-        rows(kDeviceUnavailable, {ENODEV, ENXIO});
-        rows(kDiskFull, {ENOSPC, EDQUOT});
-        rows(kBadFileName, {ENAMETOOLONG, EINVAL});
-        rows(kDeviceIoError, {EIO, EXDEV});
-    }
-
     // ENOENT is told apart by the caller; every other errno has one code.
     void errnoCodes() {
-        QFETCH(int, error);
-        QFETCH(FileErrorCode, code);
-        QCOMPARE(CodeForErrno(error, kFileNotFound), code);
-        QCOMPARE(CodeForErrno(error, kPathNotFound), code);
+        const QList<std::pair<FileErrorCode, QList<int>>> codes{
+            {kNoError, {0}},
+            {kPathNotFound, {ENOTDIR}},
+            {kFileExists, {EEXIST, ENOTEMPTY}},
+            {kAccessDenied, {EACCES, EPERM, EROFS, EBUSY, ETXTBSY}},
+            {kDiskNotReady, {ENOMEDIUM}},
+            {kDeviceUnavailable, {ENODEV, ENXIO}},
+            {kDiskFull, {ENOSPC, EDQUOT}},
+            {kBadFileName, {ENAMETOOLONG, EINVAL}},
+            {kDeviceIoError, {EIO, EXDEV}}};
+        for (const auto& [code, errors] : codes) {
+            for (const int error : errors) {
+                QVERIFY2(CodeForErrno(error, kFileNotFound) == code &&
+                             CodeForErrno(error, kPathNotFound) == code,
+                         error == 0 ? "none" : strerrorname_np(error));
+            }
+        }
         QCOMPARE(CodeForErrno(ENOENT, kFileNotFound), kFileNotFound);
         QCOMPARE(CodeForErrno(ENOENT, kPathNotFound), kPathNotFound);
     }
