@@ -381,8 +381,7 @@ private Q_SLOTS:
             {"\"a-b,c.mp3\",\"a,b,c.mp3\"", kNoError, {commas}}, // no last line end
             {"\"a\r\nb\",\"c\"\r\n", kNoError, {{u"a\r\nb"_qs, u"c"_qs}}},
             {"\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n\"x\",\"y", kLogUnreadable, {commas}}, // cut short
-            // Found by the fuzzer: a name that starts with a byte-order mark kept it only in the
-            // log.
+            // Found by the fuzzer: a leading byte-order mark was kept in the log alone.
             {"\"\xef\xbb\xbf\xff.mp3\",\"b\"", kNoError, {{u"\ufeff\xdcff.mp3"_qs, u"b"_qs}}},
             {"a,b\r\n", kLogUnreadable, {}},
             {"", kNoError, {}}};
