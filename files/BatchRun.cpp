@@ -13,7 +13,7 @@ namespace {
 RenameResult RenameAndLog(const FolderOnHost& folder, const RenamePlan& plan, LogFile& log) {
     if (plan.refusal != kNoError)
         return {plan.refusal};
-    RenameResult renamed = folder.rename(plan.name, plan.newName, plan.oldBytes, plan.newBytes);
+    RenameResult renamed = folder.rename(plan.name, plan.newName, &plan.oldBytes, &plan.newBytes);
     if (renamed.code != kNoError)
         return renamed;
     const FileErrorCode logged = log.write(UndoRecordBytes(plan.newBytes, plan.oldBytes).view());

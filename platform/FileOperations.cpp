@@ -41,9 +41,9 @@ public:
     // `folder` is the open folder the steps happen in, `journalled` the path the journal names
     // it by.
     VolumeRename(const SystemCalls& system, const QByteArray& journalPath, int folder,
-                 QByteArray journalled, QByteArray from, QByteArray to)
+                 const QByteArray& journalled, const QByteArray& from, const QByteArray& to)
         : m_system(system), m_journal(system, journalPath), m_folder(folder),
-          m_journalled(std::move(journalled)), m_from(std::move(from)), m_to(std::move(to)) {}
+          m_journalled(journalled), m_from(from), m_to(to) {}
 
     Outcome run(bool caseOnly) {
         SysResult renamed = m_system.renameNoReplace(m_folder, m_from, m_to);
@@ -118,9 +118,9 @@ private:
     const SystemCalls& m_system;
     RenameJournal m_journal;
     int m_folder;
-    QByteArray m_journalled;
-    QByteArray m_from;
-    QByteArray m_to;
+    const QByteArray& m_journalled;
+    const QByteArray& m_from;
+    const QByteArray& m_to;
 };
 
 } // namespace
@@ -172,12 +172,15 @@ FolderOnHost::~FolderOnHost() {
 }
 
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) const {
-    return rename(oldName, newName, EncodeName(oldName), EncodeName(newName));
+    const std::optional<QByteArray> encodedOld = EncodeName(oldName);
+    const std::optional<QByteArray> encodedNew = EncodeName(newName);
+    return rename(oldName, newName, encodedOld ? &*encodedOld : nullptr,
+                  encodedNew ? &*encodedNew : nullptr);
 }
 
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
-                                  const std::optional<QByteArray>& encodedOld,
-                                  const std::optional<QByteArray>& encodedNew) const {
+                                  const QByteArray* encodedOld,
+                                  const QByteArray* encodedNew) const {
     if (!encodedNew || !IsEntryName(oldName))
         return {kBadFileName};
     if (!m_host)

@@ -51,10 +51,10 @@ public:
     // file; the same name twice is a success that does nothing; a name that differs only in
     // letter case takes its new spelling also on a volume that ignores case.
     RenameResult rename(QStringView oldName, QStringView newName) const;
-    // The same, with the names' bytes as the caller has encoded them already.
-    RenameResult rename(QStringView oldName, QStringView newName,
-                        const std::optional<QByteArray>& encodedOld,
-                        const std::optional<QByteArray>& encodedNew) const;
+    // The same, with the names' bytes as the caller has encoded them already; null where a
+    // name cannot be encoded.
+    RenameResult rename(QStringView oldName, QStringView newName, const QByteArray* encodedOld,
+                        const QByteArray* encodedNew) const;
 
     // Whether the folder holds an entry of that name.
     bool holds(QStringView name) const;
