@@ -108,11 +108,12 @@ bool Measure(QTextStream& out, const QString& volume, const QByteArray& home, in
         BareLoop(bare, newPaths, oldPaths);
 
         LastBatch last(drives);
+        // The job, and the plans with it, outlive the timing, as the file list keeps its plans.
         auto start = Clock::now();
-        QList<RenamePlan> plans = PlanBatch(names, names, {}, options);
+        const BatchJob batchJob =
+            last.batch(folder, std::nullopt, PlanBatch(names, names, {}, options));
         const double planned = SecondsSince(start);
-        const BatchOutcome batched =
-            RunBatchJob(last.batch(folder, std::nullopt, std::move(plans)));
+        const BatchOutcome batched = RunBatchJob(batchJob);
         const double whole = SecondsSince(start);
         if (whole < batch) {
             batch = whole;
