@@ -17,6 +17,15 @@ QByteArray DigestOfRecords(const QList<RenamePlan>& plans, qsizetype count) {
     return digest.result();
 }
 
+// The plans' present names, in the order the batch comes to them.
+QList<const QByteArray*> OldNamesOf(const QList<RenamePlan>& plans) {
+    QList<const QByteArray*> names;
+    names.reserve(plans.size());
+    for (const RenamePlan& plan : plans)
+        names.append(&plan.oldBytes);
+    return names;
+}
+
 } // namespace
 
 BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
@@ -33,8 +42,13 @@ BatchOutcome RunBatchJob(const BatchJob& job, const BatchProgress& progress) {
         outcome.result.code = folder.refusal();
         return outcome;
     }
-    // The folder is read on another core while the log is emptied and made ready.
-    QFuture<void> entries = QtConcurrent::run([&folder] { folder.readEntries(); });
+    // Each file is looked at on another core ahead of its rename; where a look would cost a
+    // round trip, the folder is read there once instead, while the log is emptied and made ready.
+    QFuture<void> entries;
+    if (folder.looksUpCheaply())
+        folder.lookAhead(OldNamesOf(job.plans));
+    else
+        entries = QtConcurrent::run([&folder] { folder.readEntries(); });
     LogFile log(job.drives);
     const FileErrorCode opened = log.open(UndoLogPath(), LogFile::Mode::WriteFromEmpty);
     entries.waitForFinished();

@@ -3,13 +3,16 @@
 
 #include "platform/HostPaths.h"
 #include "platform/NameCodec.h"
+#include "platform/PlainFileLookAhead.h"
 #include "platform/RenameJournal.h"
 #include "platform/RenameSteps.h"
 #include "platform/VolumeRules.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <utility>
 
 namespace corvane {
@@ -123,6 +126,15 @@ private:
     const QByteArray& m_to;
 };
 
+// Kernel file systems whose folders are indexed or held in memory: looking up a name there neither
+// crosses a network nor scans the folder under its lock.
+bool HasCheapLookups(const SystemCalls& system, int folder) {
+    qint64 type = 0;
+    return system.volumeType(folder, type).ok() &&
+           (type == EXT4_SUPER_MAGIC || type == XFS_SUPER_MAGIC || type == BTRFS_SUPER_MAGIC ||
+            type == TMPFS_MAGIC);
+}
+
 } // namespace
 
 bool IsBareFileName(QStringView name) {
@@ -157,6 +169,7 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     }
     m_fd = opened.fd();
     m_id = EntryId::Of(info);
+    m_cheapLookups = HasCheapLookups(system, m_fd);
     // The undo log and the journal are never renamed, least of all while a batch writes them.
     m_refusal = drives.isStateFolder(*m_id)      ? kOwnFiles
                 : CachesListing(system, *m_host) ? kVolumeCaches
@@ -166,6 +179,8 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
 }
 
 FolderOnHost::~FolderOnHost() {
+    // The look-ahead stops before the folder it looks in is let go.
+    m_ahead.reset();
     // An O_PATH descriptor reads and writes nothing: its close has nothing to lose.
     if (m_fd >= 0)
         m_drives.system().close(m_fd);
@@ -226,7 +241,21 @@ void FolderOnHost::readEntries() {
         m_notFiles.clear();
 }
 
+void FolderOnHost::lookAhead(QList<const QByteArray*> names) {
+    if (!m_host)
+        return;
+    try {
+        m_ahead = std::make_unique<PlainFileLookAhead>(m_drives.system(), m_fd, std::move(names));
+    } catch (const std::system_error&) {
+        // Without a thread of its own, each rename looks at its file itself.
+    }
+}
+
 bool FolderOnHost::isPlainFile(const QByteArray& name) const {
+    if (m_ahead) {
+        if (const std::optional<bool> plain = m_ahead->answerFor(name))
+            return *plain;
+    }
     // A name the folder did not hold when it was read is missing, and its rename says so.
     if (m_entriesRead)
         return !m_notFiles.contains(name);

@@ -9,9 +9,12 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <memory>
 #include <optional>
 
 namespace corvane {
+
+class PlainFileLookAhead;
 
 // Whether a name can be given to a file here: an entry name free of "\", which would split its
 // drive path.
@@ -63,6 +66,14 @@ public:
     // that each rename finds its file still one without a call of its own.
     void readEntries();
 
+    // Whether a look at one entry here costs neither a round trip nor a scan of the folder: a
+    // volume of this machine's kernel with indexed or in-memory folders (ext4, XFS, Btrfs, tmpfs).
+    bool looksUpCheaply() const { return m_cheapLookups; }
+    // Instead of reading the folder, looks at the entries whose bytes `names` are, on another
+    // core in the order the renames will come to them, each before its rename asks. The bytes
+    // are the caller's, kept while the folder is held.
+    void lookAhead(QList<const QByteArray*> names);
+
 private:
     bool isPlainFile(const QByteArray& name) const;
 
@@ -74,6 +85,8 @@ private:
     QByteArray m_journal;
     bool m_entriesRead = false;
     QSet<QByteArray> m_notFiles; // the entries readEntries found that are no plain files
+    bool m_cheapLookups = false;
+    std::unique_ptr<PlainFileLookAhead> m_ahead;
 };
 
 // Deletes the file at a drive path.

@@ -27,6 +27,7 @@ FAULTS = [
     ("platform: full disk reported as I/O error", "platform/ErrnoCodes.cpp", "    case EDQUOT:\n        return kDiskFull;", "    case EDQUOT:\n        return kDeviceIoError;"),
     ("platform: hiding a name allowed", "platform/FileOperations.cpp", "newName.startsWith(u'.') && !oldName.startsWith(u'.')", "newName.startsWith(u'.') && oldName.startsWith(u'.')"),
     ("platform: plain-file check dropped", "platform/FileOperations.cpp", "return !m_notFiles.contains(name);", "return true;"),
+    ("platform: look-ahead's answer ignored", "platform/PlainFileLookAhead.cpp", "return m_plain[size_t(at)];", "return true;"),
     ("platform: log not synced at close", "platform/LogFile.cpp", "const SysResult synced = system.sync(m_fd);", "const SysResult synced{};"),
     ("platform: log not cut to its records", "platform/LogFile.cpp", "m_reserved > m_size ? system.truncate(m_fd, m_size)", "m_reserved < m_size ? system.truncate(m_fd, m_size)"),
     ("platform: journal entry not written", "platform/RenameJournal.cpp", "FormatPendingRename(rename), m_base);", "FormatPendingRename(rename).first(0), m_base);"),

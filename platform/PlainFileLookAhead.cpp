@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/PlainFileLookAhead.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace corvane {
+
+PlainFileLookAhead::PlainFileLookAhead(const SystemCalls& system, int folder,
+                                       QList<const QByteArray*> names)
+    : m_system(system), m_folder(folder), m_names(std::move(names)),
+      m_plain(std::make_unique<bool[]>(size_t(m_names.size()))),
+      m_thread([this](std::stop_token stop) {
+          for (qsizetype i = 0; i < m_names.size() && !stop.stop_requested(); ++i) {
+              struct stat entry {};
+              m_plain[size_t(i)] =
+                  m_system.status(m_folder, *m_names.at(i), entry).ok() && S_ISREG(entry.st_mode);
+              m_looked.store(i + 1, std::memory_order_release);
+              m_looked.notify_one();
+          }
+      }) {}
+
+std::optional<bool> PlainFileLookAhead::answerFor(const QByteArray& name) {
+    const auto ahead = m_names.cbegin() + m_asked;
+    const auto found = std::find(ahead, m_names.cend(), &name);
+    if (found == m_names.cend())
+        return std::nullopt;
+    const qsizetype at = found - m_names.cbegin();
+    m_asked = at + 1;
+    for (qsizetype looked; (looked = m_looked.load(std::memory_order_acquire)) <= at;)
+        m_looked.wait(looked, std::memory_order_acquire);
+    return m_plain[size_t(at)];
+}
+
+} // namespace corvane
