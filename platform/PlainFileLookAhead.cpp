@@ -27,8 +27,12 @@ std::optional<bool> PlainFileLookAhead::answerFor(const QByteArray& name) {
         return std::nullopt;
     const qsizetype at = found - m_names.cbegin();
     m_asked = at + 1;
-    for (qsizetype looked; (looked = m_looked.load(std::memory_order_acquire)) <= at;)
-        m_looked.wait(looked, std::memory_order_acquire);
+    // The count is read again only once the renames catch up with the last one read: it sits on
+    // a line the other core writes a look at a time.
+    while (m_seen <= at) {
+        m_looked.wait(m_seen, std::memory_order_acquire);
+        m_seen = m_looked.load(std::memory_order_acquire);
+    }
     return m_plain[size_t(at)];
 }
 

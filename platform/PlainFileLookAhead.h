@@ -32,6 +32,7 @@ private:
     const std::unique_ptr<bool[]> m_plain; // each written before m_looked passes it
     std::atomic<qsizetype> m_looked = 0;
     qsizetype m_asked = 0;
+    qsizetype m_seen = 0;  // the looks known made
     std::jthread m_thread; // last: stopped and joined before the rest goes
 };
 
