@@ -58,7 +58,7 @@ private:
     bool m_mappable = false;
     char* m_window = nullptr;
     qint64 m_windowAt = 0; // where in the file the window begins
-    qint64 m_reserved = 0; // the length the file was grown to
+    qint64 m_reserved = 0; // the length the file was grown to, or kept at when emptied
 };
 
 // How much the log grows at a time, and how much of it is mapped: a few steps for a batch of ten

@@ -3,6 +3,8 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <linux/falloc.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -79,6 +81,10 @@ SysResult SystemCalls::write(int fd, const char* data, size_t size, off_t at) co
 SysResult SystemCalls::allocate(int fd, off_t at, off_t length) const {
     // Not posix_fallocate: where a volume cannot reserve, it would write zeros block by block.
     return Answer(::fallocate(fd, 0, at, length));
+}
+
+SysResult SystemCalls::zero(int fd, off_t at, off_t length) const {
+    return Answer(::fallocate(fd, FALLOC_FL_ZERO_RANGE | FALLOC_FL_KEEP_SIZE, at, length));
 }
 
 SysResult SystemCalls::map(int fd, off_t at, size_t length, char*& data) const {

@@ -56,6 +56,8 @@ public:
     virtual SysResult truncate(int fd, off_t size) const;
     // Reserves room on the volume for the bytes [at, at + length) of a file, growing it.
     virtual SysResult allocate(int fd, off_t at, off_t length) const;
+    // Makes the bytes [at, at + length) of a file read as zeros, keeping its size and its room.
+    virtual SysResult zero(int fd, off_t at, off_t length) const;
     // Maps `length` bytes of a file from `at`, shared and writable, at `data`. Every page is
     // made writable at once, so that a volume without room answers here, not with a signal later.
     virtual SysResult map(int fd, off_t at, size_t length, char*& data) const;

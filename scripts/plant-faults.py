@@ -29,6 +29,8 @@ FAULTS = [
     ("platform: plain-file check dropped", "platform/FileOperations.cpp", "return !m_notFiles.contains(name);", "return true;"),
     ("platform: look-ahead's answer ignored", "platform/PlainFileLookAhead.cpp", "return m_plain[size_t(at)];", "return true;"),
     ("platform: log not synced at close", "platform/LogFile.cpp", "const SysResult synced = system.sync(m_fd);", "const SysResult synced{};"),
+    ("platform: a reused log's old length kept as records", "platform/LogFile.cpp",
+     "        m_reserved = opened.size;\n        m_size = 0;", "        m_reserved = opened.size;"),
     ("platform: log not cut to its records", "platform/LogFile.cpp", "m_reserved > m_size ? system.truncate(m_fd, m_size)", "m_reserved < m_size ? system.truncate(m_fd, m_size)"),
     ("platform: journal entry not written", "platform/RenameJournal.cpp", "FormatPendingRename(rename), m_base);", "FormatPendingRename(rename).first(0), m_base);"),
     ("platform: reservation without O_EXCL", "platform/RenameSteps.cpp", "system.open(dir, to, O_WRONLY | O_CREAT | O_EXCL)", "system.open(dir, to, O_WRONLY | O_CREAT)"),
