@@ -256,11 +256,11 @@ bool FolderOnHost::isPlainFile(const QByteArray& name) const {
         if (const std::optional<bool> plain = m_ahead->answerFor(name))
             return *plain;
     }
-    // A name the folder did not hold when it was read is missing, and its rename says so.
-    if (m_entriesRead)
-        return !m_notFiles.contains(name);
-    struct stat entry {};
-    return m_drives.system().status(m_fd, name, entry).ok() && S_ISREG(entry.st_mode);
+    // A name the folder did not hold when it was read is missing, and its rename says so. The
+    // few that were no plain files are looked at again: a link may dangle only for now.
+    if (m_entriesRead && !m_notFiles.contains(name))
+        return true;
+    return IsPlainFileOrLink(m_drives.system(), m_fd, name);
 }
 
 FileErrorCode DeleteFile(const DriveTable& drives, QStringView path) {

@@ -2,9 +2,19 @@
 #include "platform/PlainFileLookAhead.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace corvane {
+
+bool IsPlainFileOrLink(const SystemCalls& system, int folder, const QByteArray& name) {
+    struct stat entry {};
+    const SysResult status = system.status(folder, name, entry);
+    if (status.ok())
+        return S_ISREG(entry.st_mode);
+    return status.error == ENOENT && system.linkStatus(folder, name, entry).ok() &&
+           S_ISLNK(entry.st_mode);
+}
 
 PlainFileLookAhead::PlainFileLookAhead(const SystemCalls& system, int folder,
                                        QList<const QByteArray*> names)
@@ -12,9 +22,7 @@ PlainFileLookAhead::PlainFileLookAhead(const SystemCalls& system, int folder,
       m_plain(std::make_unique<bool[]>(size_t(m_names.size()))),
       m_thread([this](std::stop_token stop) {
           for (qsizetype i = 0; i < m_names.size() && !stop.stop_requested(); ++i) {
-              struct stat entry {};
-              m_plain[size_t(i)] =
-                  m_system.status(m_folder, *m_names.at(i), entry).ok() && S_ISREG(entry.st_mode);
+              m_plain[size_t(i)] = IsPlainFileOrLink(m_system, m_folder, *m_names.at(i));
               m_looked.store(i + 1, std::memory_order_release);
               m_looked.notify_one();
           }

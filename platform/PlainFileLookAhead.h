@@ -12,6 +12,10 @@
 
 namespace corvane {
 
+// Whether `name` in the open folder is what a rename may move: a plain file, a link to one, or a
+// link whose target is gone for now, as when the same batch or Undo moves the target too.
+bool IsPlainFileOrLink(const SystemCalls& system, int folder, const QByteArray& name);
+
 // Looks, on a thread of its own, at entries of an open folder in the order the renames of a
 // batch will come to them, each well before its rename asks: whether it is a plain file or a
 // link to one. The names' bytes are the caller's, kept until the look-ahead is gone.

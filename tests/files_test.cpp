@@ -232,6 +232,29 @@ private Q_SLOTS:
         QCOMPARE(drive.names(), QByteArrayList({"a_1.mp3", "a_2.mp3", "b.mp3"}));
     }
 
+    void linkAndItsTargetAreBothRenamedAndPutBack_data() {
+        QTest::addColumn<QByteArray>("link");
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("the link first") << QByteArray("a_link.mp3") << QByteArray("b_song.mp3");
+        QTest::newRow("the target first") << QByteArray("b_link.mp3") << QByteArray("a_song.mp3");
+    }
+
+    // A link dangles while its target is under its other name, but is moved all the same.
+    void linkAndItsTargetAreBothRenamedAndPutBack() {
+        QFETCH(QByteArray, link);
+        QFETCH(QByteArray, target);
+        TestDrive drive;
+        drive.makeFiles({target});
+        QCOMPARE(::symlink(target.constData(), drive.host(link).constData()), 0);
+        Session session(drive.drives());
+        QCOMPARE(session.batch().renamed, 2);
+        QCOMPARE(session.undo().code, kNoError);
+        const QByteArrayList both =
+            link < target ? QByteArrayList{link, target} : QByteArrayList{target, link};
+        QCOMPARE(drive.names(), both);
+        QCOMPARE(drive.contents(link), target);
+    }
+
     void changeUnderTheBatchIsRefused_data() {
         QTest::addColumn<int>("when"); // -1 before the batch, n after its n-th rename, 0 after it
         QTest::addColumn<Change>("change");
