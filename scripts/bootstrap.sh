@@ -38,6 +38,11 @@ packages=(
     samba
     smbnetfs
     rclone
+    # Debian's own kernel in a virtual machine, for its vfat, exfat and cifs drivers; the kernel
+    # itself is unpacked by scripts/guest-run.sh, never installed.
+    qemu-system-x86
+    busybox-static
+    cifs-utils
 )
 
 missing=()
