@@ -45,9 +45,11 @@ BatchResult RunPlans(const FolderOnHost& folder, const QList<RenamePlan>& plans,
         if (result.code == kNoError)
             ++result.renamed;
     }
+    // What was renamed is on the device before the batch says it ended, and so is its log.
+    const FileErrorCode lasting = folder.finish();
     const FileErrorCode closed = log.close();
     if (result.code == kNoError)
-        result.code = closed;
+        result.code = lasting != kNoError ? lasting : closed;
     return result;
 }
 

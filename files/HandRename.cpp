@@ -19,8 +19,10 @@ HandRenameResult RenameByHand(const DriveTable& drives, QStringView folder, QStr
         return result;
     }
     result.unfinished = RepairUnfinishedRenames(drives);
-    const RenameResult renamed = FolderOnHost(drives, folder).rename(presentName, answer);
-    result.code = renamed.code;
+    const FolderOnHost host(drives, folder);
+    const RenameResult renamed = host.rename(presentName, answer);
+    const FileErrorCode lasting = host.finish();
+    result.code = renamed.code != kNoError ? renamed.code : lasting;
     if (!renamed.leftAs.isEmpty())
         result.stranded = {presentName.toString(), renamed.leftAs};
     return result;

@@ -29,6 +29,9 @@ UndoResult UndoFromLog(const FolderOnHost& host, const UndoLogContents& log,
             break;
         }
     }
+    // What was put back is on the device before Undo says it ended.
+    if (const FileErrorCode lasting = host.finish(); result.code == kNoError)
+        result.code = lasting;
     return result;
 }
 

@@ -80,13 +80,16 @@ private:
 
     // Steps aside to a free name and on to the new spelling, so that the spelling sticks.
     Outcome throughFreeName() {
+        // Moved by the name just looked up, which the kernel cifs client keeps in its cache as a
+        // second name of the file: moved by its old name, the new one would stay taken for a while.
+        const QByteArray& source = sameFile(m_from, m_to) ? m_to : m_from;
         bool hidden = false;
         for (int attempt = 0; attempt < kAsideAttempts; ++attempt) {
             const QByteArray aside = AsideName(m_to, attempt, hidden);
             if (const SysResult written = m_journal.begin({m_journalled, m_from, m_to, aside});
                 !written.ok())
                 return {written};
-            const StepResult out = MoveToFreeName(m_system, m_folder, m_from, aside);
+            const StepResult out = MoveToFreeName(m_system, m_folder, source, aside);
             if (out.answer.error == EEXIST)
                 continue;
             if (out.answer.error == ENAMETOOLONG && !std::exchange(hidden, true)) {
@@ -105,6 +108,14 @@ private:
             return {in.answer};
         }
         return {SysResult::Failed(EEXIST)};
+    }
+
+    bool sameFile(const QByteArray& a, const QByteArray& b) const {
+        struct stat first {};
+        struct stat second {};
+        return m_system.linkStatus(m_folder, a, first).ok() &&
+               m_system.linkStatus(m_folder, b, second).ok() && first.st_dev == second.st_dev &&
+               first.st_ino == second.st_ino;
     }
 
     // A volume may take a case-only rename and keep the old spelling.
@@ -127,12 +138,18 @@ private:
 };
 
 // Kernel file systems whose folders are indexed or held in memory: looking up a name there neither
-// crosses a network nor scans the folder under its lock.
-bool HasCheapLookups(const SystemCalls& system, int folder) {
-    qint64 type = 0;
-    return system.volumeType(folder, type).ok() &&
-           (type == EXT4_SUPER_MAGIC || type == XFS_SUPER_MAGIC || type == BTRFS_SUPER_MAGIC ||
-            type == TMPFS_MAGIC);
+// crosses a network nor scans the folder under its lock. Those on a disk keep a journal, which a
+// sync of the folder writes out with every rename in it.
+bool HasCheapLookups(qint64 type) {
+    return type == EXT4_SUPER_MAGIC || type == XFS_SUPER_MAGIC || type == BTRFS_SUPER_MAGIC ||
+           type == TMPFS_MAGIC;
+}
+
+// The kernel's vfat writes a renamed file's new entry with no first cluster and no size, and
+// fills them in only when it writes the file itself, seconds later: a stick pulled in between
+// leaves the file empty under its new name and its music in clusters no entry points to.
+bool EmptiesRenamedFilesWhenCut(qint64 type) {
+    return type == MSDOS_SUPER_MAGIC;
 }
 
 } // namespace
@@ -169,7 +186,11 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
     }
     m_fd = opened.fd();
     m_id = EntryId::Of(info);
-    m_cheapLookups = HasCheapLookups(system, m_fd);
+    qint64 type = 0;
+    if (system.volumeType(m_fd, type).ok()) {
+        m_cheapLookups = HasCheapLookups(type);
+        m_settlesEachRename = EmptiesRenamedFilesWhenCut(type);
+    }
     // The undo log and the journal are never renamed, least of all while a batch writes them.
     m_refusal = drives.isStateFolder(*m_id)      ? kOwnFiles
                 : CachesListing(system, *m_host) ? kVolumeCaches
@@ -211,12 +232,45 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
         return {kFileNotFound};
 
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0;
-    const Outcome outcome =
-        VolumeRename(m_drives.system(), m_journal, m_fd, *m_host, *encodedOld, *encodedNew)
-            .run(caseOnly);
+    // The journal, if the rename needed one, is let go only once the rename is on the device.
+    VolumeRename steps(m_drives.system(), m_journal, m_fd, *m_host, *encodedOld, *encodedNew);
+    Outcome outcome = steps.run(caseOnly);
+    if (outcome.answer.ok())
+        outcome.answer = settle();
     if (outcome.answer.ok())
         return {};
     return {CodeForFailure(m_drives.system(), outcome.answer, *m_host), DecodeName(outcome.leftAs)};
+}
+
+SysResult FolderOnHost::settle() const {
+    // The whole volume in one call: the file's own entry filled in before the folder's blocks
+    // are written, the old entry's removal and the cluster table with them.
+    if (!m_settlesEachRename)
+        return {};
+    return onReadableFolder([this](int folder) { return m_drives.system().syncVolume(folder); });
+}
+
+FileErrorCode FolderOnHost::finish() const {
+    if (!m_host)
+        return kNoError;
+    // A journalled disk writes out every rename in the folder with the folder's own sync; any
+    // other volume may hold them anywhere until it is written out whole.
+    const SysResult synced = onReadableFolder([this](int folder) {
+        return m_cheapLookups ? m_drives.system().sync(folder)
+                              : m_drives.system().syncVolume(folder);
+    });
+    return synced.ok() ? kNoError : CodeForFailure(m_drives.system(), synced, *m_host);
+}
+
+SysResult FolderOnHost::onReadableFolder(const std::function<SysResult(int)>& call) const {
+    const SystemCalls& system = m_drives.system();
+    const SysResult opened = system.open(m_fd, ".", O_RDONLY | O_DIRECTORY);
+    if (!opened.ok())
+        return opened;
+    const SysResult answer = call(opened.fd());
+    // A folder opened to read has nothing to lose in a failed close.
+    system.close(opened.fd());
+    return answer;
 }
 
 bool FolderOnHost::holds(QStringView name) const {

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -59,6 +60,10 @@ public:
     RenameResult rename(QStringView oldName, QStringView newName, const QByteArray* encodedOld,
                         const QByteArray* encodedNew) const;
 
+    // Makes every rename made here lasting on the device, so that a stick pulled out right after
+    // the action loses none of them.
+    FileErrorCode finish() const;
+
     // Whether the folder holds an entry of that name.
     bool holds(QStringView name) const;
 
@@ -76,6 +81,9 @@ public:
 
 private:
     bool isPlainFile(const QByteArray& name) const;
+    SysResult settle() const;
+    // Runs `call` on the folder opened for reading, as syncs need.
+    SysResult onReadableFolder(const std::function<SysResult(int)>& call) const;
 
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
@@ -86,6 +94,7 @@ private:
     bool m_entriesRead = false;
     QSet<QByteArray> m_notFiles; // the entries readEntries found that are no plain files
     bool m_cheapLookups = false;
+    bool m_settlesEachRename = false;
     std::unique_ptr<PlainFileLookAhead> m_ahead;
 };
 

@@ -68,7 +68,10 @@ SysResult RenameJournal::begin(const PendingRename& rename) {
     }
     m_fd = opened.fd();
     m_base = info.st_size;
-    const SysResult written = WriteWhole(m_system, m_fd, FormatPendingRename(rename), m_base);
+    SysResult written = WriteWhole(m_system, m_fd, FormatPendingRename(rename), m_base);
+    // On the disk before the first step: a power cut must not leave a step without its entry.
+    if (written.ok())
+        written = m_system.sync(m_fd);
     if (!written.ok())
         end();
     return written;

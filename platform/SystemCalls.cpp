@@ -119,6 +119,10 @@ SysResult SystemCalls::sync(int fd) const {
     return Answer(::fsync(fd));
 }
 
+SysResult SystemCalls::syncVolume(int fd) const {
+    return Answer(::syncfs(fd));
+}
+
 SysResult SystemCalls::close(int fd) const {
     return Answer(::close(fd));
 }

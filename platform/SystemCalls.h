@@ -65,6 +65,8 @@ public:
     // The type of the volume that holds an open file, as statfs tells it.
     virtual SysResult volumeType(int fd, qint64& type) const;
     virtual SysResult sync(int fd) const;
+    // Writes out everything of the volume that holds an open file, as syncfs does.
+    virtual SysResult syncVolume(int fd) const;
     virtual SysResult close(int fd) const;
     // An exclusive advisory lock on an open file, released when it is closed; `wait` blocks
     // until it is free, else a held lock fails with EWOULDBLOCK.

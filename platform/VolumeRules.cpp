@@ -12,10 +12,16 @@ namespace {
 
 constexpr qint64 kWindowsLimit = 255; // UTF-16 units
 
-// FAT, exFAT, NTFS and SMB shares as the kernel mounts them, counting names in UTF-16 units.
+// FAT, exFAT and NTFS as the kernel mounts them, counting names in UTF-16 units.
 bool IsWindowsKernelVolume(const Mount& mount) {
-    static const QByteArrayList types{"vfat",  "msdos", "exfat", "ntfs",
-                                      "ntfs3", "cifs",  "smb3",  "smbfs"};
+    static const QByteArrayList types{"vfat", "msdos", "exfat", "ntfs", "ntfs3"};
+    return types.contains(mount.type);
+}
+
+// SMB shares as the kernel mounts them: Windows' names, kept by a server whose own volume may
+// stop at 255 bytes (Samba on a Linux disk does) and says only 255.
+bool IsKernelShare(const Mount& mount) {
+    static const QByteArrayList types{"cifs", "smb3", "smbfs"};
     return types.contains(mount.type);
 }
 
@@ -88,11 +94,12 @@ VolumeRules RulesOfVolume(const SystemCalls& system, const QByteArray& folder,
     const std::optional<Mount> mount =
         MountHolding(ReadMountTable(system, "/proc/self/mounts"), folder);
     const bool kernelWindows = mount && IsWindowsKernelVolume(*mount);
-    rules.windowsNames = kernelWindows || (mount && IsWindowsFuseVolume(*mount, folder));
+    rules.windowsNames =
+        kernelWindows || (mount && (IsKernelShare(*mount) || IsWindowsFuseVolume(*mount, folder)));
     rules.unwatched = mount && IsNetworkOrFuse(mount->type);
-    // A volume that does not say keeps the 255 bytes of every Linux file system. A FUSE client
-    // of Windows' names may say more than the server behind it takes (smbnetfs does), so it is
-    // held to 255 bytes unless it already holds a longer name.
+    // A volume that does not say keeps the 255 bytes of every Linux file system. A share or a
+    // FUSE client of Windows' names may say more than the volume behind it takes (smbnetfs and
+    // Samba do), so it is held to 255 bytes unless it already holds a longer name.
     qint64 limit = kWindowsLimit;
     if (!rules.windowsNames && (!system.nameLimit(folder, limit).ok() || limit <= 0))
         limit = kWindowsLimit;

@@ -89,8 +89,8 @@ mount -t devtmpfs dev /dev
 modprobe virtio_pci && modprobe 9pnet_virtio && modprobe 9p
 mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000 host /host
 mount -o bind "/host$modules" /lib/modules/$version
-for module in virtio_blk loop vfat exfat cifs ext4 nls_utf8 nls_iso8859-1 nls_cp437 \\
-              cmac ccm gcm gf128mul ctr sha512_generic; do
+for module in virtio_blk loop vfat exfat cifs ext4 nls_utf8 nls_ascii nls_iso8859-1 nls_cp437 \\
+              cmac ccm gcm ghash-generic gf128mul ctr sha512_generic; do
     modprobe \$module
 done
 for share in$shares_in_guest; do

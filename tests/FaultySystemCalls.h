@@ -88,6 +88,9 @@ public:
     SysResult sync(int fd) const override {
         return run(Sync, false, [&] { return SystemCalls::sync(fd); });
     }
+    SysResult syncVolume(int fd) const override {
+        return run(Sync, false, [&] { return SystemCalls::syncVolume(fd); });
+    }
     SysResult close(int fd) const override {
         // A failed close still closes: the descriptor is gone either way.
         const SysResult closed = SystemCalls::close(fd);

@@ -7,15 +7,43 @@
 #include <arpa/inet.h>
 #include <functional>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
-#include <sys/vfs.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-bool IsFuseMount(const QString& folder) {
-    struct statfs info {};
-    return ::statfs(QFile::encodeName(folder).constData(), &info) == 0 && info.f_type == 0x65735546;
+bool IsMounted(const QString& folder) {
+    struct stat mounted {};
+    struct stat parent {};
+    return ::stat(QFile::encodeName(folder).constData(), &mounted) == 0 &&
+           ::stat(QFile::encodeName(folder + u"/.."_qs).constData(), &parent) == 0 &&
+           mounted.st_dev != parent.st_dev;
+}
+
+bool IsServed(FuseVolume::Kind kind) {
+    using Kind = FuseVolume::Kind;
+    return kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::Rclone ||
+           kind == Kind::KernelCifs;
+}
+
+// The kernel's own driver and the options udisks2 mounts a stick with, or cifs as fstab names it.
+std::optional<std::pair<QString, QString>> KernelDriver(FuseVolume::Kind kind) {
+    using Kind = FuseVolume::Kind;
+    if (kind == Kind::KernelVfat)
+        return std::pair(u"vfat"_qs, u"shortname=mixed,utf8=1,flush"_qs);
+    if (kind == Kind::KernelExfat)
+        return std::pair(u"exfat"_qs, u"iocharset=utf8"_qs);
+    if (kind == Kind::KernelCifs)
+        return std::pair(u"cifs"_qs, u"guest,vers=3.1.1"_qs);
+    return std::nullopt;
+}
+
+bool KernelHas(const QString& driver) {
+    QFile filesystems(u"/proc/filesystems"_qs);
+    return filesystems.open(QIODevice::ReadOnly) &&
+           filesystems.readAll().contains(QFile::encodeName(u"\t"_qs + driver + u"\n"_qs));
 }
 
 // A port on 127.0.0.1 that no one listens on now.
@@ -31,6 +59,17 @@ int FreePort() {
     return bound ? ntohs(address.sin_port) : 0;
 }
 
+bool Answers(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    const bool answered = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answered;
+}
+
 // Waits up to ten seconds for a mount that shows a little after its tool returns.
 void AwaitUpTo10s(const std::function<bool()>& shown) {
     for (int tries = 0; tries < 100 && !shown(); ++tries)
@@ -43,11 +82,17 @@ FuseVolume::FuseVolume(Kind kind) : m_kind(kind), m_mountPoint(path("volume")) {
     QDir().mkpath(m_mountPoint);
     if (kind == Kind::LocalDisk)
         return;
-    if (::geteuid() != 0 || !QFile::exists(u"/dev/fuse"_qs))
-        m_unavailable = u"mounting through FUSE needs root and /dev/fuse"_qs;
+    const auto driver = KernelDriver(kind);
+    if (::geteuid() != 0)
+        m_unavailable = u"mounting needs root"_qs;
+    else if (driver && !KernelHas(driver->first))
+        m_unavailable = u"this kernel has no %1 driver; scripts/guest-run.sh runs this row on "
+                        "Debian's kernel"_qs.arg(driver->first);
+    else if (!driver && !QFile::exists(u"/dev/fuse"_qs))
+        m_unavailable = u"mounting through FUSE needs /dev/fuse"_qs;
     else
         mount(kind);
-    if (m_unavailable.isEmpty() && !IsFuseMount(m_mountPoint))
+    if (m_unavailable.isEmpty() && !IsMounted(m_mountPoint))
         m_unavailable = u"the volume did not mount"_qs;
     m_mounted = m_unavailable.isEmpty();
 }
@@ -72,8 +117,7 @@ QByteArray FuseVolume::folder() const {
 }
 
 QByteArray FuseVolume::serverFolder() const {
-    const bool served = m_kind == Kind::Sshfs || m_kind == Kind::Samba || m_kind == Kind::Rclone;
-    return served ? QFile::encodeName(path("served")) : folder();
+    return IsServed(m_kind) ? QFile::encodeName(path("served")) : folder();
 }
 
 bool FuseVolume::run(const QString& program, const QStringList& arguments,
@@ -98,18 +142,20 @@ bool FuseVolume::run(const QString& program, const QStringList& arguments,
 }
 
 void FuseVolume::mount(Kind kind) {
-    if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::Rclone) {
+    if (IsServed(kind)) {
         QDir().mkpath(path("served"));
         startServer(kind);
     } else {
         QFile image(path("volume.img"));
+        const bool fat = kind == Kind::Fat || kind == Kind::KernelVfat;
+        const bool exFat = kind == Kind::ExFat || kind == Kind::KernelExfat;
+        // exfat-fuse and the kernel mount block devices only.
+        const bool onLoop = exFat || kind == Kind::KernelVfat;
         if (!image.open(QIODevice::WriteOnly) || !image.resize(64 << 20))
             m_unavailable = u"no room for an image"_qs;
-        else if (kind == Kind::Fat)
-            run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image.fileName()});
-        // exfat-fuse mounts block devices only.
-        else if (kind == Kind::ExFat && run(u"mkfs.exfat"_qs, {image.fileName()}) &&
-                 run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image.fileName()}))
+        else if (((fat && run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image.fileName()})) ||
+                  (exFat && run(u"mkfs.exfat"_qs, {image.fileName()}))) &&
+                 onLoop && run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image.fileName()}))
             m_loopDevice = m_lastOutput;
         else if (kind == Kind::Ntfs || kind == Kind::NtfsIgnoringCase)
             run(u"mkntfs"_qs, {u"-F"_qs, u"-f"_qs, u"-q"_qs, image.fileName()});
@@ -120,7 +166,13 @@ void FuseVolume::mount(Kind kind) {
 
 void FuseVolume::attach(Kind kind) {
     const QString image = path("volume.img");
-    if (kind == Kind::Fat) {
+    if (const auto driver = KernelDriver(kind)) {
+        // A server under emulation takes a while to listen.
+        if (kind == Kind::KernelCifs)
+            AwaitUpTo10s([] { return Answers(445); });
+        const QString device = kind == Kind::KernelCifs ? u"//127.0.0.1/music"_qs : m_loopDevice;
+        run(u"mount"_qs, {u"-t"_qs, driver->first, u"-o"_qs, driver->second, device, m_mountPoint});
+    } else if (kind == Kind::Fat) {
         run(u"fusefat"_qs, {u"-o"_qs, u"rw+"_qs, image, m_mountPoint});
     } else if (kind == Kind::ExFat) {
         run(u"mount.exfat-fuse"_qs, {m_loopDevice, m_mountPoint});
@@ -143,7 +195,7 @@ void FuseVolume::attach(Kind kind) {
     } else if (kind == Kind::Rclone) {
         m_server.start(u"rclone"_qs, {u"mount"_qs, path("served"), m_mountPoint,
                                       u"--vfs-cache-mode"_qs, u"writes"_qs});
-        AwaitUpTo10s([&] { return IsFuseMount(m_mountPoint); });
+        AwaitUpTo10s([&] { return IsMounted(m_mountPoint); });
     }
 }
 
@@ -175,19 +227,20 @@ void FuseVolume::startServer(Kind kind) {
                              "Subsystem sftp internal-sftp\nPidFile none\n"_qs.arg(m_port)
                                  .arg(path("host-key"), path("user-key")));
         m_server.start(u"/usr/sbin/sshd"_qs, {u"-D"_qs, u"-e"_qs, u"-f"_qs, path("sshd_config")});
-    } else if (kind == Kind::Samba) {
+    } else if (kind == Kind::Samba || kind == Kind::KernelCifs) {
         QDir().mkpath(path("client/.smb"));
         QDir().mkpath(path("samba"));
         // The client finds the server on port 445 only; a share with no password.
         write("client/.smb/smb.conf", u"[global]\nclient min protocol = SMB2\n"_qs);
         write("client/.smb/smbnetfs.conf", u"include /etc/smbnetfs.conf\nauth \"guest\" \"\"\n"_qs);
-        write("smb.conf", u"[global]\ninterfaces = 127.0.0.1\nbind interfaces only = yes\n"
-                          "smb ports = 445\nmap to guest = Bad User\nguest account = root\n"
-                          "server role = standalone server\npid directory = %1\n"
-                          "lock directory = %1\nstate directory = %1\ncache directory = %1\n"
-                          "private dir = %1\nlog file = %1/log\n"
-                          "[music]\npath = %2\nread only = no\nguest ok = yes\n"
-                          "force user = root\n"_qs.arg(path("samba"), path("served")));
+        write("smb.conf",
+              u"[global]\ninterfaces = 127.0.0.1\nbind interfaces only = yes\n"
+              "smb ports = 445\nmap to guest = Bad User\nguest account = root\n"
+              "server role = standalone server\npid directory = %1\n"
+              "lock directory = %1\nstate directory = %1\ncache directory = %1\nncalrpc dir = %1\n"
+              "private dir = %1\nlog file = %1/log\n"
+              "[music]\npath = %2\nread only = no\nguest ok = yes\n"
+              "force user = root\n"_qs.arg(path("samba"), path("served")));
         // smbd ends its whole process group when told to stop: in its own group, not the test's.
         m_server.start(u"smbd"_qs, {u"--foreground"_qs, u"-s"_qs, path("smb.conf")});
     } else {

@@ -6,12 +6,25 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A real volume for one test: an image made in a temporary folder and mounted through FUSE, as a
-// USB stick, a player or an external drive is; or a share of a server started on 127.0.0.1 for
-// the test, mounted as a desktop mounts a NAS. Unmounted, and its server ended, when it goes.
+// A real volume for one test: an image made in a temporary folder and mounted through FUSE, or
+// with the kernel's own driver and udisks2's options, as a USB stick, a player or an external
+// drive is; or a share of a server started on 127.0.0.1 for the test, mounted as a desktop or
+// fstab mounts a NAS. Unmounted, and its server ended, when it goes.
 class FuseVolume {
 public:
-    enum class Kind { LocalDisk, Fat, ExFat, Ntfs, NtfsIgnoringCase, Sshfs, Samba, Rclone };
+    enum class Kind {
+        LocalDisk,
+        Fat,
+        ExFat,
+        Ntfs,
+        NtfsIgnoringCase,
+        Sshfs,
+        Samba,
+        Rclone,
+        KernelVfat,
+        KernelExfat,
+        KernelCifs
+    };
 
     explicit FuseVolume(Kind kind);
     ~FuseVolume();

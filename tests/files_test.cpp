@@ -167,10 +167,11 @@ private Q_SLOTS:
         QTest::addColumn<QList<F::Fault>>("faults");
         QTest::addColumn<int>("renamed");
         QTest::addColumn<QString>("report");
-        QTest::newRow("sync, disk full")
-            << QList<F::Fault>{{F::Sync, -1, ENOSPC}} << 3 << u"Disk is full!"_qs;
-        QTest::newRow("sync, I/O")
-            << QList<F::Fault>{{F::Sync, -1, EIO}} << 3 << u"Device I/O error!"_qs;
+        // The folder is synced first, then the log.
+        QTest::newRow("the folder's sync, disk full")
+            << QList<F::Fault>{{F::Sync, 1, ENOSPC}} << 3 << u"Disk is full!"_qs;
+        QTest::newRow("the log's sync, I/O")
+            << QList<F::Fault>{{F::Sync, 2, EIO}} << 3 << u"Device I/O error!"_qs;
         QTest::newRow("close, I/O")
             << QList<F::Fault>{{F::Close, -1, EIO}} << 3 << u"Device I/O error!"_qs;
         // The disk fills while the log grows: no room for a step, so each record is written on

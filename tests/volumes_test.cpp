@@ -29,7 +29,10 @@ const QList<std::pair<const char*, Kind>> kVolumes{
     {"NTFS through ntfs-3g", Kind::Ntfs},
     {"NTFS ignoring case through lowntfs-3g", Kind::NtfsIgnoringCase},
     {"sshfs to OpenSSH on 127.0.0.1", Kind::Sshfs},
-    {"Samba on 127.0.0.1 through smbnetfs", Kind::Samba}};
+    {"Samba on 127.0.0.1 through smbnetfs", Kind::Samba},
+    {"kernel vfat", Kind::KernelVfat},
+    {"kernel exfat", Kind::KernelExfat},
+    {"kernel cifs to Samba on 127.0.0.1", Kind::KernelCifs}};
 
 void AddVolumeRows() {
     QTest::addColumn<Kind>("kind");
@@ -265,7 +268,7 @@ private Q_SLOTS:
                 KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
             // The start-up comes later: a network client finishes meanwhile what the killed
             // process had already asked of its server.
-            if (kind == Kind::Sshfs || kind == Kind::Samba)
+            if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::KernelCifs)
                 QTest::qWait(500);
             // The next start: half-done renames repaired, the log cut to its whole records.
             QCOMPARE(LastBatch(drive.drives()).start(), QString());
