@@ -68,7 +68,7 @@ cp "$modules"/modules.dep "$initrd/lib/modules/$version/"
 
 {
     printf 'export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin\n'
-    printf 'export HOME=/root LANG=C.UTF-8 TMPDIR=/tmp\n'
+    printf 'export HOME=/root LANG=C.UTF-8 TMPDIR=/tmp CORVANE_IN_GUEST=1\n'
     { env | grep -E '^(QT_|CORVANE_)' || true; } | while IFS='=' read -r name value; do
         printf 'export %s=%q\n' "$name" "$value"
     done
@@ -90,15 +90,21 @@ modprobe virtio_pci && modprobe 9pnet_virtio && modprobe 9p
 mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000 host /host
 mount -o bind "/host$modules" /lib/modules/$version
 for module in virtio_blk loop vfat exfat cifs ext4 nls_utf8 nls_ascii nls_iso8859-1 nls_cp437 \\
-              cmac ccm gcm ghash-generic gf128mul ctr sha512_generic; do
+              cmac ccm gcm ghash-generic gf128mul ctr sha512_generic crc32c_generic; do
     modprobe \$module
 done
-for share in$shares_in_guest; do
-    mount -t 9p -o trans=virtio,version=9p2000.L,cache=mmap,msize=512000 "\${share%%=*}" "/host\${share#*=}"
+# The disks show as their driver finds them.
+for _ in \$(seq 100); do
+    [ \$(ls /sys/block | grep -c '^vd') -ge ${#disks[@]} ] && break
+    sleep 0.1
 done
 for place in proc sys dev; do mount -o bind /\$place /host/\$place; done
 mount -t tmpfs tmp /host/tmp
 mount -t tmpfs run /host/run
+for share in$shares_in_guest; do
+    mkdir -p "/host\${share#*=}" 2>/dev/null
+    mount -t 9p -o trans=virtio,version=9p2000.L,cache=mmap,msize=512000 "\${share%%=*}" "/host\${share#*=}"
+done
 mkdir -p /host/dev/shm /host/dev/pts && mount -t tmpfs shm /host/dev/shm
 mount -t devpts pts /host/dev/pts
 ip link set lo up

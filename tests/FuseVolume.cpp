@@ -28,18 +28,6 @@ bool IsServed(FuseVolume::Kind kind) {
            kind == Kind::KernelCifs;
 }
 
-// The kernel's own driver and the options udisks2 mounts a stick with, or cifs as fstab names it.
-std::optional<std::pair<QString, QString>> KernelDriver(FuseVolume::Kind kind) {
-    using Kind = FuseVolume::Kind;
-    if (kind == Kind::KernelVfat)
-        return std::pair(u"vfat"_qs, u"shortname=mixed,utf8=1,flush"_qs);
-    if (kind == Kind::KernelExfat)
-        return std::pair(u"exfat"_qs, u"iocharset=utf8"_qs);
-    if (kind == Kind::KernelCifs)
-        return std::pair(u"cifs"_qs, u"guest,vers=3.1.1"_qs);
-    return std::nullopt;
-}
-
 bool KernelHas(const QString& driver) {
     QFile filesystems(u"/proc/filesystems"_qs);
     return filesystems.open(QIODevice::ReadOnly) &&
@@ -77,6 +65,16 @@ void AwaitUpTo10s(const std::function<bool()>& shown) {
 }
 
 } // namespace
+
+std::optional<std::pair<QString, QString>> FuseVolume::KernelDriver(Kind kind) {
+    if (kind == Kind::KernelVfat)
+        return std::pair(u"vfat"_qs, u"shortname=mixed,utf8=1,flush"_qs);
+    if (kind == Kind::KernelExfat)
+        return std::pair(u"exfat"_qs, u"iocharset=utf8"_qs);
+    if (kind == Kind::KernelCifs)
+        return std::pair(u"cifs"_qs, u"guest,vers=3.1.1"_qs);
+    return std::nullopt;
+}
 
 FuseVolume::FuseVolume(Kind kind) : m_kind(kind), m_mountPoint(path("volume")) {
     QDir().mkpath(m_mountPoint);

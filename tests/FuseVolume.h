@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
+#include <utility>
 
 // A real volume for one test: an image made in a temporary folder and mounted through FUSE, or
 // with the kernel's own driver and udisks2's options, as a USB stick, a player or an external
@@ -25,6 +27,9 @@ public:
         KernelExfat,
         KernelCifs
     };
+
+    // The kernel's driver of a kind and its mount options, as udisks2 or fstab give them.
+    static std::optional<std::pair<QString, QString>> KernelDriver(Kind kind);
 
     explicit FuseVolume(Kind kind);
     ~FuseVolume();

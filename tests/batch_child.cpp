@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a slowed-down batch (ProperCase) over the ".mp3" files of a folder, or a batch at full
 // speed and then its slowed-down Undo, for a test to kill part-way. Says "batched" once the
-// batch of an Undo run is done.
-// Usage: batch_child batch|undo <folder for drive c:> <state folder> <delay per step in µs>
+// batch of an Undo run is done, "started" as the first batch begins. "start" runs the program's
+// start-up and prints what it says. Usage: batch_child batch|undo|start <folder for drive c:>
+// <state folder> <delay per step in µs>
 
 #include "FaultySystemCalls.h"
 #include "Session.h"
@@ -22,10 +23,16 @@ int main(int argc, char* argv[]) {
     slow.delayMicroseconds = undo ? 0 : delay;
     const DriveTable drives({{u'c', QByteArray(argv[2]), QStringLiteral("home")}},
                             QByteArray(argv[3]), slow);
+    if (qstrcmp(argv[1], "start") == 0) {
+        std::puts(qPrintable(u"start-up: "_qs + LastBatch(drives).start()));
+        return 0;
+    }
     Session session(drives);
     RenameOptions options;
     options.Option4 = false;
     options.Option1 = true;
+    std::puts("started");
+    std::fflush(stdout);
     const BatchResult batch =
         session.batch(options, QStringLiteral("c:\\"), {}, QStringLiteral("*.mp3"));
     if (!undo || batch.renamed == 0)
