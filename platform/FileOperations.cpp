@@ -202,9 +202,11 @@ FolderOnHost::FolderOnHost(const DriveTable& drives, QStringView folder)
 FolderOnHost::~FolderOnHost() {
     // The look-ahead stops before the folder it looks in is let go.
     m_ahead.reset();
-    // An O_PATH descriptor reads and writes nothing: its close has nothing to lose.
+    // Neither an O_PATH descriptor nor a folder opened to read has anything to lose in a close.
     if (m_fd >= 0)
         m_drives.system().close(m_fd);
+    if (m_readableFd >= 0)
+        m_drives.system().close(m_readableFd);
 }
 
 RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName) const {
@@ -263,14 +265,14 @@ FileErrorCode FolderOnHost::finish() const {
 }
 
 SysResult FolderOnHost::onReadableFolder(const std::function<SysResult(int)>& call) const {
-    const SystemCalls& system = m_drives.system();
-    const SysResult opened = system.open(m_fd, ".", O_RDONLY | O_DIRECTORY);
-    if (!opened.ok())
-        return opened;
-    const SysResult answer = call(opened.fd());
-    // A folder opened to read has nothing to lose in a failed close.
-    system.close(opened.fd());
-    return answer;
+    // Opened once: a batch that syncs after each rename would pay for an open and a close each.
+    if (m_readableFd < 0) {
+        const SysResult opened = m_drives.system().open(m_fd, ".", O_RDONLY | O_DIRECTORY);
+        if (!opened.ok())
+            return opened;
+        m_readableFd = opened.fd();
+    }
+    return call(m_readableFd);
 }
 
 bool FolderOnHost::holds(QStringView name) const {

@@ -82,12 +82,13 @@ public:
 private:
     bool isPlainFile(const QByteArray& name) const;
     SysResult settle() const;
-    // Runs `call` on the folder opened for reading, as syncs need.
+    // Runs `call` on the folder opened for reading, as syncs need, and keeps it open.
     SysResult onReadableFolder(const std::function<SysResult(int)>& call) const;
 
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
     int m_fd = -1;
+    mutable int m_readableFd = -1; // the folder opened to read, for the syncs once they are asked
     std::optional<EntryId> m_id;
     FileErrorCode m_refusal = kNoError;
     QByteArray m_journal;
