@@ -153,13 +153,23 @@ void FuseVolume::mount(Kind kind) {
             m_unavailable = u"no room for an image"_qs;
         else if (((fat && run(u"mkfs.vfat"_qs, {u"-F"_qs, u"32"_qs, image.fileName()})) ||
                   (exFat && run(u"mkfs.exfat"_qs, {image.fileName()}))) &&
-                 onLoop && run(u"losetup"_qs, {u"-f"_qs, u"--show"_qs, image.fileName()}))
+                 onLoop && attachLoop(kind, image.fileName()))
             m_loopDevice = m_lastOutput;
         else if (kind == Kind::Ntfs || kind == Kind::NtfsIgnoringCase)
             run(u"mkntfs"_qs, {u"-F"_qs, u"-f"_qs, u"-q"_qs, image.fileName()});
     }
     if (m_unavailable.isEmpty())
         attach(kind);
+}
+
+bool FuseVolume::attachLoop(Kind kind, const QString& image) {
+    const QStringList arguments{u"-f"_qs, u"--show"_qs, image};
+    // A stick of the kernel's drivers is written through to its image, as to a device, where the
+    // image's own volume allows it (tmpfs does not): a sync then costs what it costs on a device.
+    if (KernelDriver(kind) && run(u"losetup"_qs, QStringList{u"--direct-io=on"_qs} + arguments))
+        return true;
+    m_unavailable.clear();
+    return run(u"losetup"_qs, arguments);
 }
 
 void FuseVolume::attach(Kind kind) {

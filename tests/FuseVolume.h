@@ -51,6 +51,7 @@ private:
              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
     void mount(Kind kind);
     void attach(Kind kind);
+    bool attachLoop(Kind kind, const QString& image); // leaves the loop device in m_lastOutput
     void startServer(Kind kind);
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
