@@ -6,6 +6,7 @@
 #include "files/UndoLog.h"
 #include "platform/RenameRecovery.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -107,42 +108,44 @@ void VerifyEveryFileOnce(const TestDrive& drive, const QByteArrayList& originals
     QVERIFY(unlogged <= (batch ? unloggedAllowed : 0));
 }
 
-// Runs `script` in a guest of Debian's kernel with the stick's and the state folder's images as
-// its disks, and cuts it off when `cut` is given: once the guest prints `mark`, after `afterMs`,
-// the stick pulled (through qemu's monitor) or the power cut (qemu killed). Prints the guest's
-// output as it ends.
+// Runs `script` in a guest of Debian's kernel with `disks` as its disks and `share` writable,
+// and cuts it off when `cut` is given: once the guest prints `mark`, after `afterMs`, the first
+// disk pulled (through qemu's monitor) or the power cut (qemu killed). Returns the guest's output.
 struct Cut {
     QByteArray mark;
     int afterMs = 0;
     bool power = false;
 };
 
-QString RunInGuest(const QTemporaryDir& dir, const QString& script, const std::optional<Cut>& cut) {
-    QFile file(dir.filePath(u"round.sh"_qs));
+QString RunInGuest(const QDir& share, const QStringList& disks, const QString& script,
+                   const std::optional<Cut>& cut) {
+    QFile file(share.filePath(u"round.sh"_qs));
     if (!file.open(QIODevice::WriteOnly) || file.write(script.toUtf8()) < 0)
         return u"no room for the guest's script"_qs;
     file.close();
+    QStringList arguments{u"--share"_qs,   share.path(),
+                          u"--pidfile"_qs, share.filePath(u"qemu.pid"_qs),
+                          u"--monitor"_qs, share.filePath(u"monitor"_qs)};
+    for (const QString& disk : disks)
+        arguments << u"--disk"_qs << disk;
     QProcess guest;
     guest.setProcessChannelMode(QProcess::MergedChannels);
     guest.start(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/guest-run.sh"),
-                {u"--disk"_qs, dir.filePath(u"stick.img"_qs), u"--disk"_qs,
-                 dir.filePath(u"state.img"_qs), u"--share"_qs, dir.path(), u"--pidfile"_qs,
-                 dir.filePath(u"qemu.pid"_qs), u"--monitor"_qs, dir.filePath(u"monitor"_qs),
-                 u"sh"_qs, file.fileName()});
+                arguments << u"sh"_qs << file.fileName());
     QByteArray output;
     if (cut) {
         while (!output.contains(cut->mark) && guest.waitForReadyRead(120000))
             output += guest.readAll();
         QTest::qSleep(cut->afterMs);
         if (cut->power) {
-            QFile pid(dir.filePath(u"qemu.pid"_qs));
+            QFile pid(share.filePath(u"qemu.pid"_qs));
             if (pid.open(QIODevice::ReadOnly))
                 ::kill(pid.readAll().trimmed().toInt(), SIGKILL);
         } else {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             sockaddr_un address{};
             address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, qPrintable(dir.filePath(u"monitor"_qs)),
+            qstrncpy(address.sun_path, qPrintable(share.filePath(u"monitor"_qs)),
                      sizeof address.sun_path);
             if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
                 [[maybe_unused]]
@@ -157,11 +160,13 @@ QString RunInGuest(const QTemporaryDir& dir, const QString& script, const std::o
 
 // Makes the kernel write back a second after a write, as it does after thirty seconds on a
 // desktop, so that short batches meet the writeback in their middle.
+const QString kGuestWriteback = u"echo 100 > /proc/sys/vm/dirty_expire_centisecs\n"
+                                "echo 20 > /proc/sys/vm/dirty_writeback_centisecs\n"_qs;
+
+// Mounts a stick (driver, options, device) at /tmp/stick and its state disk at /tmp/state.
 const QString kGuestMounts =
-    u"echo 100 > /proc/sys/vm/dirty_expire_centisecs\n"
-    "echo 20 > /proc/sys/vm/dirty_writeback_centisecs\n"
-    "mkdir -p /tmp/stick /tmp/state\n"
-    "mount -t %1 -o %2 /dev/vda /tmp/stick && mount -t ext4 /dev/vdb /tmp/state || exit 1\n"_qs;
+    u"mkdir -p /tmp/stick /tmp/state\n"
+    "mount -t %1 -o %2 %3 /tmp/stick && mount -t ext4 %4 /tmp/state || exit 1\n"_qs;
 
 // The volume under test, or a skip that says why it cannot be had here.
 #define MOUNT_OR_SKIP(volume)                                                                      \
@@ -360,7 +365,8 @@ private Q_SLOTS:
     // enough for the kernel to write back in their middle; the state folder on a disk that keeps
     // what was written, or loses it with the power. Then fsck, and the next start in a fresh
     // guest: every file once, under its old or new name, with its bytes. A stick pulled right
-    // after a batch says it ended keeps all of it.
+    // after a batch says it ended keeps all of it. Each guest starts up on the last round's
+    // stick before it cuts its own, which halves the guests booted.
     void pulledStickAndPowerCutEmptyNoFile() {
         QFETCH(Kind, kind);
         QFETCH(bool, power);
@@ -385,56 +391,33 @@ private Q_SLOTS:
             }
         }
         makeFiles += u"cd / && umount /tmp/stick || exit 1\n"_qs;
-        const QString build = QCoreApplication::applicationDirPath();
-        const QString mounts = kGuestMounts.arg(driver, options);
-        QRandomGenerator random(11);
-        // Half during batches, half during Undo; with the stick pulled, once more right after
-        // the end.
-        for (int round = 0; round < (power ? 4 : 5); ++round) {
-            const bool afterTheEnd = round == 4;
+        const QString child = QCoreApplication::applicationDirPath() +
+                              u"/batch_child %1 /tmp/stick/music /tmp/state %2"_qs;
+        QTemporaryDir work;
+        const QDir share(work.path());
+        // The start-up on a cut round's stick and state (vda and vdb, or vdc and vdd while this
+        // guest cuts a stick of its own), copied out for the checks.
+        const auto startUp = [&](int round, const QString& stick, const QString& state) -> QString {
+            return kGuestMounts.arg(driver, options, stick, state) +
+                   child.arg(u"start"_qs, u"0"_qs) +
+                   u"\ncp -a /tmp/stick/music %1/music && cp -a /tmp/state/. %1/state && "
+                   "umount /tmp/stick /tmp/state || exit 1\n"_qs.arg(
+                       share.filePath(QString::number(round)));
+        };
+        const auto imagesOf = [&](int round) {
+            const QString at = share.filePath(QString::number(round));
+            return QStringList{at + u"/stick.img"_qs, at + u"/state.img"_qs};
+        };
+        const auto check = [&](int round, const QString& output) {
             const bool undo = round % 2 == 1;
-            QTemporaryDir dir;
-            QProcess make;
-            make.setProgram(u"sh"_qs);
-            make.setArguments(
-                {u"-c"_qs,
-                 u"PATH=$PATH:/usr/sbin:/sbin; truncate -s 64M stick.img && truncate -s 32M "
-                 "state.img && mkfs.%1 stick.img && mkfs.ext4 -q "
-                 "state.img"_qs.arg(driver == u"vfat" ? u"vfat -F 32"_qs : driver)});
-            make.setWorkingDirectory(dir.path());
-            make.start();
-            QVERIFY(make.waitForFinished() && make.exitCode() == 0);
-            const QString child = u"%1/batch_child %2 /tmp/stick/music /tmp/state %3"_qs;
-            const QString batch = makeFiles + mounts +
-                                  child.arg(build, undo ? u"undo"_qs : u"batch"_qs, u"20000"_qs) +
-                                  u"\necho ended\nsleep 1\nsync\n"_qs;
-            const Cut cut{afterTheEnd ? "ended"
-                          : undo      ? "batched"
-                                      : "started",
-                          afterTheEnd ? 0 : 200 + int(random.bounded(3800)), power};
-            const QString during = RunInGuest(dir, batch, cut);
-            if (during.contains(u"guest unavailable: "_qs))
-                QSKIP(qPrintable(during.trimmed()));
-            QProcess check;
-            check.setProcessChannelMode(QProcess::MergedChannels);
-            check.start(u"sh"_qs, {u"-c"_qs, u"PATH=$PATH:/usr/sbin:/sbin %1 -n %2"_qs.arg(
-                                                 fsck, dir.filePath(u"stick.img"_qs))});
-            check.waitForFinished();
-            qInfo("round %d, %s after %d ms; %s says: %s", round, undo ? "Undo" : "batch",
-                  cut.afterMs, qPrintable(fsck),
-                  qPrintable(QString::fromUtf8(check.readAll()).simplified().right(300)));
-            const QString after = RunInGuest(
-                dir,
-                mounts + child.arg(build, u"start"_qs, u"0"_qs) +
-                    u"\ncp -a /tmp/stick/music %1/music && cp -a /tmp/state/. %1/state"_qs.arg(
-                        dir.path()),
-                std::nullopt);
-            QVERIFY2(after.contains(u"start-up: "_qs), qPrintable(during + after));
-            TestDrive drive(SystemCalls::Real(), QFile::encodeName(dir.filePath(u"music"_qs)));
-            QFile::copy(dir.filePath(u"state/razveljavi.txt"_qs),
+            const bool afterTheEnd = round == 6;
+            QVERIFY2(output.contains(u"start-up: "_qs), qPrintable(output));
+            const QString at = share.filePath(QString::number(round));
+            TestDrive drive(SystemCalls::Real(), QFile::encodeName(at + u"/music"_qs));
+            QFile::copy(at + u"/state/razveljavi.txt"_qs,
                         QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
             const QByteArrayList names = drive.names();
-            qInfo("%lld of %lld files under a new name",
+            qInfo("round %d: %lld of %lld files under a new name", round,
                   qlonglong(std::count_if(names.begin(), names.end(),
                                           [](const QByteArray& name) {
                                               return !name.contains('_') &&
@@ -448,8 +431,61 @@ private Q_SLOTS:
                     std::none_of(originals.begin(), originals.end(), [&](const QByteArray& old) {
                         return drive.names().contains(old);
                     }));
+        };
+        QRandomGenerator random(11);
+        // Half during batches, half during Undo; with the stick pulled, once more right after
+        // the end.
+        const int rounds = power ? 6 : 7;
+        for (int round = 0; round <= rounds; ++round) {
+            QStringList disks;
+            QString script = kGuestWriteback;
+            std::optional<Cut> cut;
+            if (round < rounds) {
+                const bool afterTheEnd = round == 6;
+                const bool undo = round % 2 == 1;
+                QVERIFY(share.mkdir(QString::number(round)));
+                disks = imagesOf(round);
+                QProcess make;
+                make.setWorkingDirectory(share.filePath(QString::number(round)));
+                make.start(u"sh"_qs,
+                           {u"-c"_qs,
+                            u"PATH=$PATH:/usr/sbin:/sbin; truncate -s 64M stick.img && "
+                            "truncate -s 32M state.img && mkfs.%1 stick.img && mkfs.ext4 "
+                            "-q state.img"_qs.arg(driver == u"vfat" ? u"vfat -F 32"_qs : driver)});
+                QVERIFY(make.waitForFinished() && make.exitCode() == 0);
+                cut = Cut{afterTheEnd ? "ended"
+                          : undo      ? "batched"
+                                      : "started",
+                          afterTheEnd ? 0 : 200 + int(random.bounded(3800)), power};
+            }
+            if (round > 0) {
+                const bool alone = disks.isEmpty();
+                disks += imagesOf(round - 1);
+                script += startUp(round - 1, alone ? u"/dev/vda"_qs : u"/dev/vdc"_qs,
+                                  alone ? u"/dev/vdb"_qs : u"/dev/vdd"_qs);
+            }
+            if (cut)
+                script += makeFiles +
+                          kGuestMounts.arg(driver, options, u"/dev/vda"_qs, u"/dev/vdb"_qs) +
+                          child.arg(round % 2 == 1 ? u"undo"_qs : u"batch"_qs, u"20000"_qs) +
+                          u"\necho ended\nsleep 1\nsync\n"_qs;
+            const QString output = RunInGuest(share, disks, script, cut);
+            if (output.contains(u"guest unavailable: "_qs))
+                QSKIP(qPrintable(output.trimmed()));
+            if (round > 0)
+                check(round - 1, output);
             if (QTest::currentTestFailed())
-                return qInfo("%s", qPrintable(during + after));
+                return qInfo("%s", qPrintable(output));
+            if (!cut)
+                continue;
+            QProcess fsckRun;
+            fsckRun.setProcessChannelMode(QProcess::MergedChannels);
+            fsckRun.start(u"sh"_qs, {u"-c"_qs, u"PATH=$PATH:/usr/sbin:/sbin %1 -n %2"_qs.arg(
+                                                   fsck, disks.first())});
+            fsckRun.waitForFinished();
+            qInfo("round %d, %s after %d ms; %s says: %s", round, round % 2 == 1 ? "Undo" : "batch",
+                  cut->afterMs, qPrintable(fsck),
+                  qPrintable(QString::fromUtf8(fsckRun.readAll()).simplified().right(300)));
         }
     }
 };
