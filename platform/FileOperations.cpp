@@ -72,6 +72,9 @@ public:
         return confirmSpelling();
     }
 
+    // Whether a step of this rename is written in the journal, to be let go with the rename.
+    bool journalled() const { return m_journal.holdsStep(); }
+
 private:
     Outcome strand(const SysResult& failure, const QByteArray& leftAs) {
         m_journal.keep();
@@ -238,16 +241,19 @@ RenameResult FolderOnHost::rename(QStringView oldName, QStringView newName,
     VolumeRename steps(m_drives.system(), m_journal, m_fd, *m_host, *encodedOld, *encodedNew);
     Outcome outcome = steps.run(caseOnly);
     if (outcome.answer.ok())
-        outcome.answer = settle();
+        outcome.answer = settle(steps.journalled());
     if (outcome.answer.ok())
         return {};
     return {CodeForFailure(m_drives.system(), outcome.answer, *m_host), DecodeName(outcome.leftAs)};
 }
 
-SysResult FolderOnHost::settle() const {
+SysResult FolderOnHost::settle(bool journalled) const {
     // The whole volume in one call: the file's own entry filled in before the folder's blocks
-    // are written, the old entry's removal and the cluster table with them.
-    if (!m_settlesEachRename)
+    // are written, the old entry's removal and the cluster table with them. A rename of more
+    // than one step reaches the device whole before its journal entry goes, on any volume: a
+    // stick pulled after the entry went could otherwise keep only the first step, and strand
+    // the file under a name that nothing would send on.
+    if (!m_settlesEachRename && !journalled)
         return {};
     return onReadableFolder([this](int folder) { return m_drives.system().syncVolume(folder); });
 }

@@ -81,7 +81,7 @@ public:
 
 private:
     bool isPlainFile(const QByteArray& name) const;
-    SysResult settle() const;
+    SysResult settle(bool journalled) const;
     // Runs `call` on the folder opened for reading, as syncs need, and keeps it open.
     SysResult onReadableFolder(const std::function<SysResult(int)>& call) const;
 

@@ -40,6 +40,8 @@ public:
     void end();
     // The step could not be taken back: its entry stays for recovery.
     void keep();
+    // Whether a step's entry is written and not yet let go.
+    bool holdsStep() const { return m_fd >= 0; }
 
 private:
     const SystemCalls& m_system;
