@@ -25,6 +25,9 @@ packages=(
     mmdebstrap
     # Real volumes for the rename tests, mounted through FUSE from images the tests make.
     fuse3
+    # A network of its own for a test's server on a fixed port (unshare, nsenter, ip).
+    util-linux
+    iproute2
     dosfstools
     fusefat
     exfatprogs

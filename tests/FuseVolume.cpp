@@ -197,7 +197,10 @@ void FuseVolume::attach(Kind kind) {
     } else if (kind == Kind::Samba) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"HOME"_qs, path("client"));
-        run(u"smbnetfs"_qs, {m_mountPoint}, environment);
+        // In the server's own network, where port 445 is this test's server and no other.
+        run(u"nsenter"_qs,
+            {u"--net=/proc/%1/ns/net"_qs.arg(m_server.processId()), u"smbnetfs"_qs, m_mountPoint},
+            environment);
         // The share shows once smbnetfs has asked the server.
         AwaitUpTo10s([&] { return QFile::exists(QFile::decodeName(folder())); });
     } else if (kind == Kind::Rclone) {
@@ -250,7 +253,19 @@ void FuseVolume::startServer(Kind kind) {
               "[music]\npath = %2\nread only = no\nguest ok = yes\n"
               "force user = root\n"_qs.arg(path("samba"), path("served")));
         // smbd ends its whole process group when told to stop: in its own group, not the test's.
-        m_server.start(u"smbd"_qs, {u"--foreground"_qs, u"-s"_qs, path("smb.conf")});
+        // smbnetfs knows port 445 only, which another server on this machine may hold: for
+        // smbnetfs, smbd listens in a network of its own, whose loopback only this test reaches.
+        // The guest of the kernel's client is a machine of its own.
+        const QStringList smbd{u"smbd"_qs, u"--foreground"_qs, u"-s"_qs, path("smb.conf")};
+        if (kind == Kind::Samba)
+            m_server.start(
+                u"unshare"_qs,
+                QStringList{u"--net"_qs, u"sh"_qs, u"-c"_qs,
+                            u"PATH=$PATH:/usr/sbin:/sbin ip link set lo up && exec \"$@\""_qs,
+                            u"sh"_qs} +
+                    smbd);
+        else
+            m_server.start(smbd.first(), smbd.sliced(1));
     } else {
         return; // rclone's client is its own server, started as it mounts
     }
