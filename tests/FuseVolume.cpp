@@ -253,9 +253,8 @@ void FuseVolume::startServer(Kind kind) {
               "[music]\npath = %2\nread only = no\nguest ok = yes\n"
               "force user = root\n"_qs.arg(path("samba"), path("served")));
         // smbd ends its whole process group when told to stop: in its own group, not the test's.
-        // smbnetfs knows port 445 only, which another server on this machine may hold: for
-        // smbnetfs, smbd listens in a network of its own, whose loopback only this test reaches.
-        // The guest of the kernel's client is a machine of its own.
+        // smbnetfs knows port 445 only, which another server may hold: its smbd listens in a
+        // network of its own. The kernel client's guest is a machine of its own.
         const QStringList smbd{u"smbd"_qs, u"--foreground"_qs, u"-s"_qs, path("smb.conf")};
         if (kind == Kind::Samba)
             m_server.start(
