@@ -255,7 +255,8 @@ SysResult FolderOnHost::settle(bool journalled) const {
     // the file under a name that nothing would send on.
     if (!m_settlesEachRename && !journalled)
         return {};
-    return onReadableFolder([this](int folder) { return m_drives.system().syncVolume(folder); });
+    const SysResult folder = readableFolder();
+    return folder.ok() ? m_drives.system().syncVolume(folder.fd()) : folder;
 }
 
 FileErrorCode FolderOnHost::finish() const {
@@ -263,14 +264,14 @@ FileErrorCode FolderOnHost::finish() const {
         return kNoError;
     // A journalled disk writes out every rename in the folder with the folder's own sync; any
     // other volume may hold them anywhere until it is written out whole.
-    const SysResult synced = onReadableFolder([this](int folder) {
-        return m_cheapLookups ? m_drives.system().sync(folder)
-                              : m_drives.system().syncVolume(folder);
-    });
+    SysResult synced = readableFolder();
+    if (synced.ok())
+        synced = m_cheapLookups ? m_drives.system().sync(synced.fd())
+                                : m_drives.system().syncVolume(synced.fd());
     return synced.ok() ? kNoError : CodeForFailure(m_drives.system(), synced, *m_host);
 }
 
-SysResult FolderOnHost::onReadableFolder(const std::function<SysResult(int)>& call) const {
+SysResult FolderOnHost::readableFolder() const {
     // Opened once: a batch that syncs after each rename would pay for an open and a close each.
     if (m_readableFd < 0) {
         const SysResult opened = m_drives.system().open(m_fd, ".", O_RDONLY | O_DIRECTORY);
@@ -278,7 +279,7 @@ SysResult FolderOnHost::onReadableFolder(const std::function<SysResult(int)>& ca
             return opened;
         m_readableFd = opened.fd();
     }
-    return call(m_readableFd);
+    return {0, m_readableFd};
 }
 
 bool FolderOnHost::holds(QStringView name) const {

@@ -9,7 +9,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -82,8 +81,8 @@ public:
 private:
     bool isPlainFile(const QByteArray& name) const;
     SysResult settle(bool journalled) const;
-    // Runs `call` on the folder opened for reading, as syncs need, and keeps it open.
-    SysResult onReadableFolder(const std::function<SysResult(int)>& call) const;
+    // The folder opened for reading, as syncs need; kept open for the next.
+    SysResult readableFolder() const;
 
     const DriveTable& m_drives;
     std::optional<QByteArray> m_host; // the path it was opened by, for the journal
