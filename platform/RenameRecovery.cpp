@@ -115,6 +115,14 @@ bool Repair(const SystemCalls& system, const PendingRename& rename) {
     }
     if (kept.role != rename.aside)
         return true;
+    // The kernel cifs client still answers for the names the file had before the kill, as long as
+    // the file is looked at under any name: a look-up forced to the server, then a plain one, let
+    // them go.
+    for (const QByteArray& name : {rename.to, rename.from}) {
+        struct stat info {};
+        system.askVolume(AT_FDCWD, InFolder(rename.folder, name));
+        system.linkStatus(AT_FDCWD, InFolder(rename.folder, name), info);
+    }
     // A file stepped aside goes on to its new name once that is free, else back to its old one.
     const QByteArray aside = InFolder(rename.folder, kept.name);
     return MoveToFreeName(system, AT_FDCWD, aside, InFolder(rename.folder, rename.to))

@@ -62,6 +62,12 @@ SysResult SystemCalls::linkStatus(int dir, const QByteArray& path, struct stat& 
     return Answer(::fstatat(dir, path.constData(), &info, AT_SYMLINK_NOFOLLOW));
 }
 
+SysResult SystemCalls::askVolume(int dir, const QByteArray& path) const {
+    struct statx info {};
+    return Answer(::statx(dir, path.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
+                          STATX_TYPE, &info));
+}
+
 SysResult SystemCalls::status(int dir, const QByteArray& path, struct stat& info) const {
     return Answer(::fstatat(dir, path.constData(), &info, path.isEmpty() ? AT_EMPTY_PATH : 0));
 }

@@ -46,6 +46,8 @@ public:
     virtual SysResult link(int dir, const QByteArray& from, const QByteArray& to) const;
     virtual SysResult unlink(int dir, const QByteArray& path) const;
     virtual SysResult linkStatus(int dir, const QByteArray& path, struct stat& info) const;
+    // Asks the volume afresh whether a path names anything, past what its client has cached.
+    virtual SysResult askVolume(int dir, const QByteArray& path) const;
     // The status of what a path names, following a symbolic link; an empty path is `dir` itself.
     virtual SysResult status(int dir, const QByteArray& path, struct stat& info) const;
     // The descriptor is the result's value.
