@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Started with no display, the program says why and fails. The real program under a real X
-# server: xdotool presses the batch button, then Undo, and the folder's names and the undo log's
-# bytes are checked after each.
+# Started with no display, the program says why and fails. Under a real X server it starts with
+# an empty undo log, and the Exit button, clicked through xdotool, ends it and removes the log.
 # Usage: e2e_test.sh <corvane binary>
 set -euo pipefail
 binary=$1
@@ -15,21 +14,9 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$work/home" "$work/state"
-touch "$work/home/01_-_a_b.mp3" "$work/home/x,y.mp3" "$work/home/notes.txt"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# Waits until a command succeeds, for up to ten seconds.
-await() {
-    for _ in $(seq 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-names() { (cd "$work/home" && ls -1 | tr '\n' '|'); }
-names_are() { [[ "$(names)" == "$1" ]]; }
 log=$work/state/corvane/razveljavi.txt
 
 # Without a display it can reach, the program says so in one line and fails, without Qt's abort.
@@ -48,15 +35,11 @@ window=$(corvane_window)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [[ -f $log && ! -s $log ]] || fail "the empty undo log was not created at start-up"
 
-# The batch button's centre lies 40 pixels above the client area's bottom, 96 from its left;
-# the Undo button sits 12 pixels into the 480-pixel client area, 244 from its left.
-xdotool mousemove --sync $((X + 96)) $((Y + HEIGHT - 40)) click 1
-await names_are "01 - a b.mp3|notes.txt|x - y.mp3|" || fail "batch: $(names)"
-expected=$(printf '"01 - a b.mp3","01_-_a_b.mp3"\r\n"x - y.mp3","x,y.mp3"\r\n')
-[[ "$(cat "$log")" == "$expected" ]] || fail "batch log: $(od -c "$log")"
+# The Exit button's centre lies 12 pixels into the 480-pixel client area, 404 from its left.
+xdotool mousemove --sync $((X + 404)) $((Y + HEIGHT - 480 + 12)) click 1
+timeout 10 tail --pid="$app" -f /dev/null || fail "Exit left the program running"
+status=0
+wait "$app" || status=$?
+[[ $status -eq 0 && ! -e $log ]] || fail "after Exit: status $status, the log $(ls "$log" 2>&1)"
 
-xdotool mousemove --sync $((X + 244)) $((Y + HEIGHT - 480 + 12)) click 1
-await names_are "01_-_a_b.mp3|notes.txt|x,y.mp3|" || fail "undo: $(names)"
-[[ "$(cat "$log")" == "$expected" ]] || fail "undo changed the log"
-
-echo "3 passed, 0 failed"
+echo "2 passed, 0 failed"
