@@ -24,6 +24,7 @@ public:
         Open,
         Write,
         Allocate,
+        Zero,
         Sync,
         Close,
         ReadFolder,
@@ -84,6 +85,9 @@ public:
     }
     SysResult allocate(int fd, off_t at, off_t length) const override {
         return run(Allocate, false, [&] { return SystemCalls::allocate(fd, at, length); });
+    }
+    SysResult zero(int fd, off_t at, off_t length) const override {
+        return run(Zero, false, [&] { return SystemCalls::zero(fd, at, length); });
     }
     SysResult sync(int fd) const override {
         return run(Sync, false, [&] { return SystemCalls::sync(fd); });

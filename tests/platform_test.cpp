@@ -3,15 +3,12 @@
 #include "files/FolderContents.h"
 #include "names/FilePattern.h"
 #include "names/NaturalOrder.h"
-#include "platform/ErrnoCodes.h"
 #include "platform/FileOperations.h"
 #include "platform/NameCodec.h"
-#include "platform/VolumeRules.h"
 
 #include <QDir>
 #include <QTemporaryFile>
 #include <QTest>
-#include <cerrno>
 
 using namespace corvane;
 
@@ -55,17 +52,6 @@ private Q_SLOTS:
         for (const auto& [pattern, name, matches] : cases)
             QVERIFY2(FilePattern(pattern).matches(name) == matches,
                      qPrintable(pattern + u' ' + name));
-    }
-
-    // What a volume of Windows' names would refuse or silently alter is refused before the batch.
-    void windowsVolumeRefusesWhatItWouldAlter() {
-        VolumeRules windows;
-        windows.windowsNames = true;
-        windows.byteLimit = 0;
-        QVERIFY(windows.refusal(u"a b - c.mp3", "a b - c.mp3").isEmpty());
-        for (const QString& name : {u"b."_qs, u"b.mp3 "_qs, u"a:b.mp3"_qs, u"a\tb.mp3"_qs,
-                                    u"nul.mp3"_qs, QString(256, u'x')})
-            QVERIFY2(!windows.refusal(name, name.toUtf8()).isEmpty(), qPrintable(name));
     }
 
     // The order is strict both ways round, so sorting never depends on the order files come in.
@@ -170,29 +156,6 @@ private Q_SLOTS:
         QCOMPARE(letters(), u"c home, d /media/u/CD, h /media/u/A PLAYER, z /"_qs);
         QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
         QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
-    }
-
-    // ENOENT is told apart by the caller; every other errno has one code.
-    void errnoCodes() {
-        const QList<std::pair<FileErrorCode, QList<int>>> codes{
-            {kNoError, {0}},
-            {kPathNotFound, {ENOTDIR}},
-            {kFileExists, {EEXIST, ENOTEMPTY}},
-            {kAccessDenied, {EACCES, EPERM, EROFS, EBUSY, ETXTBSY}},
-            {kDiskNotReady, {ENOMEDIUM}},
-            {kDeviceUnavailable, {ENODEV, ENXIO}},
-            {kDiskFull, {ENOSPC, EDQUOT}},
-            {kBadFileName, {ENAMETOOLONG, EINVAL}},
-            {kDeviceIoError, {EIO, EXDEV}}};
-        for (const auto& [code, errors] : codes) {
-            for (const int error : errors) {
-                QVERIFY2(CodeForErrno(error, kFileNotFound) == code &&
-                             CodeForErrno(error, kPathNotFound) == code,
-                         error == 0 ? "none" : strerrorname_np(error));
-            }
-        }
-        QCOMPARE(CodeForErrno(ENOENT, kFileNotFound), kFileNotFound);
-        QCOMPARE(CodeForErrno(ENOENT, kPathNotFound), kPathNotFound);
     }
 
     void renameCodesFromRealFailures_data() {

@@ -14,7 +14,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <cerrno>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace corvane;
@@ -180,7 +179,7 @@ private Q_SLOTS:
     // A screen reader hears every control's name and each file's mark; a keyboard user reaches the
     // files the batch would stop on, and finds the one it stopped on chosen and in sight.
     void stopsReachKeyboardAndScreenReader() {
-        Window window({"b_1.mp3", "b_2.mp3", "b_3\".mp3", "b_4.mp3", "b_5.mp3"});
+        Window window({"b_1.mp3", "b_2.mp3", "b_3\".mp3", "b_4.mp3", "b_5\".mp3"});
         const auto heard = [](QObject* control, QAccessible::Text text) {
             return QAccessible::queryAccessibleInterface(control)->text(text);
         };
@@ -201,8 +200,10 @@ private Q_SLOTS:
 
         auto* files = window.get<QListView>("File1");
         files->setFocus();
-        QTest::keyClick(files, Qt::Key_F8);
-        QCOMPARE(files->currentIndex().row(), 2);
+        for (const int stop : {2, 4, 2}) {
+            QTest::keyClick(files, Qt::Key_F8);
+            QCOMPARE(files->currentIndex().row(), stop);
+        }
         QAccessibleInterface* cell =
             QAccessible::queryAccessibleInterface(files)->tableInterface()->cellAt(2, 0);
         QVERIFY(cell->text(QAccessible::Description).contains(u"The batch would stop here"_qs));
@@ -289,49 +290,7 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
     }
 
-    // A volume mounted while the window runs gets a drive. After a batch on it and its Undo,
-    // nothing of the program's holds it: a plain unmount succeeds while the window shows it, and
-    // the lists go back to "c:\" without a word.
-    void drivesFollowTheMounts() {
-        TestDrive home;
-        QTemporaryDir mountRoot;
-        const QByteArray root = QFile::encodeName(mountRoot.path());
-        const QByteArray stick = root + "/STICK";
-        QCOMPARE(::mkdir(stick.constData(), 0755), 0);
-        home.drives().followMounts({"/proc/self/mounts", {root + '/'}, {}});
-        Window window({}, &home.drives());
-        auto* drives = window.get<QComboBox>("Drive1");
-        // Other volumes of this machine may be drives too, network and FUSE mounts among them.
-        const int others = drives->count();
-        if (::mount("corvane-test", stick.constData(), "tmpfs", 0, nullptr) != 0)
-            QSKIP(qPrintable(u"a tmpfs cannot be mounted here: "_qs +
-                             QString::fromLocal8Bit(std::strerror(errno))));
-        auto unmount = qScopeGuard([&] { ::umount2(stick.constData(), MNT_DETACH); });
-        for (const char* name : {"a_1.mp3", "a_2.mp3"})
-            QVERIFY(QFile(QFile::decodeName(stick + '/' + name)).open(QIODevice::WriteOnly));
-        const QString entry = u": [%1]"_qs.arg(QFile::decodeName(stick));
-        QTRY_COMPARE(drives->count(), others + 1);
-        const int stickIndex = drives->findText(entry, Qt::MatchEndsWith);
-        QVERIFY(stickIndex > 0);
-        QCOMPARE(drives->currentIndex(), 0);
-        drives->setCurrentIndex(stickIndex);
-        const QString stickRoot = drives->currentText().first(2) + u"\\"_qs;
-        QCOMPARE(window.get<FolderList>("Dir1")->path(), stickRoot);
-        window.click("Command1");
-        QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a 2.mp3"_qs}));
-        window.click("Command3");
-        QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"a_2.mp3"_qs}));
-
-        QCOMPARE(::umount2(stick.constData(), 0), 0);
-        unmount.dismiss();
-        QTRY_COMPARE(drives->findText(entry, Qt::MatchEndsWith), -1);
-        QCOMPARE(window.dialogs.messages, QStringList());
-        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
-        QCOMPARE(drives->currentText(), u"c: [home]"_qs);
-    }
-
-    // Cancel in the progress window stops a slow batch between two files, and Undo puts back what
-    // it renamed.
+    // Cancel in the progress window stops a slow batch between two files.
     void cancelButtonStopsTheBatch() {
         FaultySystemCalls system;
         TestDrive drive(system);
@@ -347,52 +306,68 @@ private Q_SLOTS:
             if (progress == nullptr || !progress->isVisible())
                 return;
             cancel.stop();
-            progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+            QTest::mouseClick(
+                progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
+                Qt::LeftButton);
         });
         cancel.start(20);
         window.click("Command1");
         QVERIFY(!cancel.isActive());
         QVERIFY(window.dialogs.messages.isEmpty());
         QVERIFY(drive.names().contains(files.last()) && !drive.names().contains(files.first()));
-        system.delayMicroseconds = 0;
-        window.click("Command3");
-        QCOMPARE(drive.names(), files);
     }
 
-    // Each name shows its mark, a picture and the new name, and the marks follow the options; a
-    // change that comes while the marks are being made supersedes them. What each mark means is
-    // the file tests'.
-    void marksFollowTheLatestOptions() {
+    // Each name shows its mark and its picture, none for a name that stays, and the marks follow
+    // every change: a click, a keystroke, a file gone from the folder. A change that comes while
+    // the marks are being made supersedes them; a tip asked for before they catch up tells of now.
+    // What each mark means is the file tests'.
+    void marksFollowEveryChange() {
         using enum PreviewMark;
         QByteArrayList files{"a b.mp3", "a_b.mp3", "a_c.mp3"};
         for (int i = 0; i < 3000; ++i)
             files.append("t_" + QByteArray::number(i) + ".mp3");
         Window window(files);
+        auto* list = window.get<FileList>("File1");
         const auto marks = [&] {
             QList<PreviewMark> shown;
             for (const QVariant& mark : window.column(FileListModel::MarkRole).first(3))
-                shown.append(PreviewMark(mark.toInt()));
+                shown.append(mark.isValid() ? PreviewMark(mark.toInt()) : PreviewMark(-1));
             return shown;
         };
+        const auto hover = [&](int row) {
+            const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &help);
+            return QToolTip::text().section(u'\n', 0, 0);
+        };
         QTRY_COMPARE(marks(), QList({Unchanged, Collides, Changes}));
-        QCOMPARE(window.column(Qt::ToolTipRole).at(2).toString().section(u'\n', 0, 0),
-                 u"a c.mp3"_qs);
-        QVERIFY(!window.column(Qt::DecorationRole).at(1).value<QIcon>().isNull());
-        QSignalSpy shown(window.get<FileList>("File1"), &FileList::marksShown);
+        QList<QImage> pictures;
+        for (const QVariant& icon : window.column(Qt::DecorationRole).first(3))
+            pictures.append(icon.value<QIcon>().pixmap(12).toImage());
+        QImage blank(pictures.first().size(), pictures.first().format());
+        blank.fill(Qt::transparent);
+        QVERIFY(pictures.at(0) == blank && pictures.at(1) != blank && pictures.at(2) != blank &&
+                pictures.at(1) != pictures.at(2));
+        QCOMPARE(hover(2), u"a c.mp3"_qs);
         auto* underscores = window.get<QCheckBox>("Check1");
-        underscores->click();
+        QTest::mouseClick(underscores, Qt::LeftButton);
+        QCOMPARE(hover(1), u"a_b.mp3"_qs);
+        QSignalSpy shown(list, &FileList::marksShown);
+        QTest::mouseClick(underscores, Qt::LeftButton);
         QCoreApplication::processEvents();
-        underscores->click();
+        QTest::mouseClick(underscores, Qt::LeftButton);
         QVERIFY(shown.wait());
-        QCOMPARE(marks(), QList({Unchanged, Collides, Changes}));
-        underscores->click();
+        QCOMPARE(marks(), QList({Unchanged, Unchanged, Unchanged}));
         QTest::keyClicks(window.get<QLineEdit>("Text3"), u"c"_qs);
         QTRY_COMPARE(marks(), QList({Unchanged, Unchanged, Changes}));
+        QCOMPARE(::unlink(window.drive.host("a_b.mp3").constData()), 0);
+        QTRY_COMPARE(window.listed().at(1), u"a_c.mp3"_qs);
+        QTRY_COMPARE(marks(), QList({Unchanged, Changes, Unchanged}));
     }
 
-    // A folder that cannot be read or a drive not ready says so and keeps the last batch
-    // undoable; "a\\b" as one folder's name, which would open "a" and then "b", is shown but not
-    // opened; a drive gone for good sends the lists back to "c:\\".
+    // A folder that cannot be read or a drive not ready says so and keeps the last batch undoable;
+    // so does an Undo whose file is gone. "a\\b" as one folder's name, which would open "a" and
+    // then "b", is shown but not opened; a drive gone for good sends the lists back to "c:\\".
     void whatCannotBeOpenedSaysSo() {
         FaultySystemCalls system;
         TestDrive drive(system);
@@ -424,7 +399,10 @@ private Q_SLOTS:
                               u"Error: Choose proper drive!"_qs, u"Error: Files are read only!"_qs,
                               u"Error: Files are read only!"_qs}));
         QCOMPARE(drive.log(), log);
-        QVERIFY(window.get<QPushButton>("Command3")->isEnabled());
+        // Undo that finds its file gone says so.
+        QCOMPARE(::unlink(drive.host("a b.mp3").constData()), 0);
+        window.click("Command3");
+        QCOMPARE(window.dialogs.messages.last(), u"Error: Can't find file!"_qs);
     }
 
     // About opens once, a dialog to a screen reader with its picture named; Enter on the focused
