@@ -19,8 +19,9 @@ build: configure
 run: build
 	./$(BUILD_DIR)/ui/corvane
 
+# Two at a time, so that tests which could meet (a server, a share, a drive) do meet.
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
 package: build
 	bash scripts/check-package.sh $(BUILD_DIR)
