@@ -27,7 +27,7 @@ FAULTS = [
     ("names: leading dash spaced", "names/SpacingTransforms.cpp", "if (c != u'-' || p == 0) {", "if (c != u'-') {"),
     ("platform: full disk reported as I/O error", "platform/ErrnoCodes.cpp", "    case EDQUOT:\n        return kDiskFull;", "    case EDQUOT:\n        return kDeviceIoError;"),
     ("platform: hiding a name allowed", "platform/FileOperations.cpp", "newName.startsWith(u'.') && !oldName.startsWith(u'.')", "newName.startsWith(u'.') && oldName.startsWith(u'.')"),
-    ("platform: plain-file check dropped", "platform/FileOperations.cpp", "return !m_notFiles.contains(name);", "return true;"),
+    ("platform: plain-file check dropped", "platform/FileOperations.cpp", "if (m_entriesRead && !m_notFiles.contains(name))", "if (m_entriesRead)"),
     ("platform: look-ahead's answer ignored", "platform/PlainFileLookAhead.cpp", "return m_plain[size_t(at)];", "return true;"),
     ("platform: log not synced at close", "platform/LogFile.cpp", "const SysResult synced = system.sync(m_fd);", "const SysResult synced{};"),
     ("platform: a reused log's old length kept as records", "platform/LogFile.cpp",

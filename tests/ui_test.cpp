@@ -231,8 +231,6 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList());
         QTest::keyClicks(pattern, u"g"_qs);
         QCOMPARE(window.listed(), QStringList({u"b.ogg"_qs, u"c.OGG"_qs}));
-        pattern->setText(u"c:\\nowhere\\*.mp3"_qs);
-        QCOMPARE(window.listed(), QStringList());
         pattern->setText(u"*.mp3"_qs); // a name that begins with a dot stays hidden
         QCOMPARE(window.listed(), QStringList({u"01. Intro.mp3"_qs, u"Song.mp3"_qs}));
         QCOMPARE(system.count(FaultySystemCalls::ReadFolder), reads);
