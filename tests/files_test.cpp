@@ -139,6 +139,8 @@ private Q_SLOTS:
             kBadFileName);
         row("a name the rules empty", {"05_x.mp3", "12"}, "Check3", {Changes, Refused},
             kBadFileName);
+        row("a name that grows to the limit", {"x" + QByteArray(249, 'a') + ".mp3"},
+            "Check5 Text3=x Text4=yy", {Changes}, kNoError);
         row("a name that grows past the limit", {"1_b.mp3", QByteArray(200, 'a')},
             qPrintable(u"Check5 Text3=a Text4="_qs + QString(200, u'b')), {Changes, Refused},
             kNameTooLong);
