@@ -61,6 +61,13 @@ struct Window {
     void click(const char* button) const {
         QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton);
     }
+    // The window made active again, as by a person coming back to it.
+    void comeBack() const {
+        form->activateWindow();
+        QTRY_VERIFY(form->isActiveWindow());
+        QEvent activated(QEvent::ActivationChange);
+        QApplication::sendEvent(form.get(), &activated);
+    }
     void activateFolder(const QString& name) const {
         auto* folders = get<QListWidget>("Dir1");
         const QList<QListWidgetItem*> found = folders->findItems(name, Qt::MatchExactly);
@@ -272,10 +279,7 @@ private Q_SLOTS:
         QCOMPARE(window.listed(), QStringList{u"a_1.mp3"_qs});
         QVERIFY(QFile(QFile::decodeName(volume.serverFolder() + "/b_1.mp3"))
                     .open(QIODevice::WriteOnly));
-        window.form->activateWindow();
-        QTRY_VERIFY(window.form->isActiveWindow());
-        QEvent activated(QEvent::ActivationChange);
-        QApplication::sendEvent(window.form.get(), &activated);
+        window.comeBack();
         QCOMPARE(window.listed(), QStringList({u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
         // Put there as the batch is about to start, the newcomer is planned for: the batch stops on
         // the name it took.
@@ -284,6 +288,25 @@ private Q_SLOTS:
         window.click("Command1");
         QCOMPARE(window.dialogs.messages, QStringList{u"Error: Files are read only!"_qs});
         QCOMPARE(window.listed(), QStringList({u"a 1.mp3"_qs, u"a_1.mp3"_qs, u"b_1.mp3"_qs}));
+    }
+
+    // A stick ejected while the window shows it sends the lists back to "c:\\" without a word, as
+    // the window comes back. The window reads a mount table of its own, never the machine's.
+    void ejectedStickSendsTheListsHome() {
+        TestDrive drive;
+        drive.makeFiles({"a.mp3"}, "STICK");
+        QTemporaryFile mounts;
+        const QByteArray table = "/dev/sdb1 " + drive.host("STICK") + " vfat rw 0 0\n";
+        QVERIFY(mounts.open() && mounts.write(table) == table.size() && mounts.flush());
+        drive.drives().followMounts(
+            {QFile::encodeName(mounts.fileName()), {drive.host() + '/'}, {}});
+        Window window({}, &drive.drives());
+        window.get<QComboBox>("Drive1")->setCurrentIndex(1);
+        QCOMPARE(window.listed(), QStringList{u"a.mp3"_qs});
+        QVERIFY(mounts.resize(0));
+        window.comeBack();
+        QCOMPARE(window.get<FolderList>("Dir1")->path(), u"c:\\"_qs);
+        QCOMPARE(window.dialogs.messages, QStringList());
     }
 
     // Cancel in the progress window stops a slow batch between two files.
