@@ -64,6 +64,7 @@ FAULTS = [
     ("ui: F8 stays on the stop it is on", "ui/FileList.cpp", "currentIndex().row() + 1", "currentIndex().row()"),
     ("ui: a failed Undo not reported", "ui/Form1.cpp", "            ShowFileError(outcome.result.code, outcome.result.stranded);\n        }", "        }"),
     ("ui: an ejected stick's folder kept in the lists", "ui/Form1.cpp", "if (m_drives.readiness(Dir1->path().at(0)) != kNoError)", "if (false)"),
+    ("ui: the Rename box's Escape renames all the same", "ui/Dialogs.cpp", "return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();", "dialog.exec();\n    return dialog.textValue();"),
     ("ui: Cancel does nothing", "ui/ProgressWindow.cpp", "connect(buttons, &QDialogButtonBox::rejected, this, &ProgressWindow::reject);", ""),
 ]
 

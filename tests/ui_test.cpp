@@ -424,6 +424,47 @@ private Q_SLOTS:
         QCOMPARE(window.dialogs.messages.last(), u"Error: Can't find file!"_qs);
     }
 
+    // The real boxes, answered from the keyboard: the Rename box offers the name and takes the one
+    // typed, Escape there drops what was typed, and a failure's box shows its title and text.
+    void realBoxesTakeKeys() {
+        Dialogs boxes;
+        TestDrive drive;
+        drive.makeFiles({"a.mp3", "b_\".mp3"});
+        Form1 form(drive.drives(), boxes);
+        form.show();
+        QStringList shown;
+        // Each box is answered once it shows, past the batch's own progress window.
+        const auto answer = [&](const QString& typed, Qt::Key key) {
+            auto* poll = new QTimer(this);
+            connect(poll, &QTimer::timeout, this, [&shown, poll, typed, key] {
+                QWidget* box = QApplication::activeModalWidget();
+                const auto* message = qobject_cast<QMessageBox*>(box);
+                if (message == nullptr && qobject_cast<QInputDialog*>(box) == nullptr)
+                    return;
+                poll->deleteLater();
+                poll->stop();
+                auto* field = box->findChild<QLineEdit*>();
+                shown.append(box->windowTitle() + u": "_qs +
+                             (message ? message->text() : field->text()));
+                if (!typed.isEmpty())
+                    QTest::keyClicks(field, typed);
+                QTest::keyClick(box->focusWidget(), key);
+            });
+            poll->start(10);
+        };
+        auto* list = form.findChild<QListView*>(u"File1"_qs);
+        list->setCurrentIndex(list->model()->index(0, 0));
+        answer(u"x"_qs, Qt::Key_Escape);
+        QTest::keyClick(list, Qt::Key_Return);
+        answer(u"c"_qs, Qt::Key_Return);
+        QTest::keyClick(list, Qt::Key_Return);
+        answer({}, Qt::Key_Return);
+        QTest::mouseClick(form.findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
+        QCOMPARE(shown, QStringList({u"Rename: a.mp3"_qs, u"Rename: a.mp3"_qs,
+                                     u"Error: Bad file name!"_qs}));
+        QCOMPARE(drive.names(), QByteArrayList({"b_\".mp3", "c"}));
+    }
+
     // About opens once, a dialog to a screen reader with its picture named; Enter on the focused
     // Close and Escape close it.
     void aboutOpensOnceAndClosesByKey() {
