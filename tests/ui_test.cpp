@@ -35,6 +35,20 @@ public:
     }
 };
 
+// Acts on the first window of kind T to show as the modal one, from within whatever loop waits
+// for it: a box's own, or a batch's.
+template <typename T> void WhenShown(QObject* owner, const std::function<void(T*)>& act) {
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, owner, [poll, act] {
+        if (T* shown = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(shown);
+        }
+    });
+    poll->start(10);
+}
+
 // A main window on its own temporary drive.
 struct Window {
     explicit Window(const QByteArrayList& files = {}, DriveTable* drives = nullptr,
@@ -319,19 +333,12 @@ private Q_SLOTS:
         drive.makeFiles(files);
         Window window({}, &drive.drives());
         system.delayMicroseconds = 40000;
-        QTimer cancel;
-        connect(&cancel, &QTimer::timeout, this, [&] {
-            const auto* progress = window.form->findChild<ProgressWindow*>();
-            if (progress == nullptr || !progress->isVisible())
-                return;
-            cancel.stop();
+        WhenShown<ProgressWindow>(this, [](ProgressWindow* progress) {
             QTest::mouseClick(
                 progress->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
                 Qt::LeftButton);
         });
-        cancel.start(20);
         window.click("Command1");
-        QVERIFY(!cancel.isActive());
         QVERIFY(window.dialogs.messages.isEmpty());
         QVERIFY(drive.names().contains(files.last()) && !drive.names().contains(files.first()));
     }
@@ -433,32 +440,23 @@ private Q_SLOTS:
         Form1 form(drive.drives(), boxes);
         form.show();
         QStringList shown;
-        // Each box is answered once it shows, past the batch's own progress window.
-        const auto answer = [&](const QString& typed, Qt::Key key) {
-            auto* poll = new QTimer(this);
-            connect(poll, &QTimer::timeout, this, [&shown, poll, typed, key] {
-                QWidget* box = QApplication::activeModalWidget();
-                const auto* message = qobject_cast<QMessageBox*>(box);
-                if (message == nullptr && qobject_cast<QInputDialog*>(box) == nullptr)
-                    return;
-                poll->deleteLater();
-                poll->stop();
-                auto* field = box->findChild<QLineEdit*>();
-                shown.append(box->windowTitle() + u": "_qs +
-                             (message ? message->text() : field->text()));
-                if (!typed.isEmpty())
-                    QTest::keyClicks(field, typed);
+        const auto rename = [&](const QString& typed, Qt::Key key) {
+            WhenShown<QInputDialog>(this, [&shown, typed, key](QInputDialog* box) {
+                shown.append(box->windowTitle() + u": "_qs + box->textValue());
+                QTest::keyClicks(box->findChild<QLineEdit*>(), typed);
                 QTest::keyClick(box->focusWidget(), key);
             });
-            poll->start(10);
         };
         auto* list = form.findChild<QListView*>(u"File1"_qs);
         list->setCurrentIndex(list->model()->index(0, 0));
-        answer(u"x"_qs, Qt::Key_Escape);
+        rename(u"x"_qs, Qt::Key_Escape);
         QTest::keyClick(list, Qt::Key_Return);
-        answer(u"c"_qs, Qt::Key_Return);
+        rename(u"c"_qs, Qt::Key_Return);
         QTest::keyClick(list, Qt::Key_Return);
-        answer({}, Qt::Key_Return);
+        WhenShown<QMessageBox>(this, [&shown](QMessageBox* box) {
+            shown.append(box->windowTitle() + u": "_qs + box->text());
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        });
         QTest::mouseClick(form.findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
         QCOMPARE(shown, QStringList({u"Rename: a.mp3"_qs, u"Rename: a.mp3"_qs,
                                      u"Error: Bad file name!"_qs}));

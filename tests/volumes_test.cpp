@@ -7,13 +7,12 @@
 #include "platform/RenameRecovery.h"
 
 #include <QDir>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace corvane;
@@ -140,16 +139,11 @@ QString RunInGuest(const QDir& share, const QStringList& disks, const QString& s
             if (pid.open(QIODevice::ReadOnly))
                 ::kill(pid.readAll().trimmed().toInt(), SIGKILL);
         } else {
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, qPrintable(share.filePath(u"monitor"_qs)),
-                     sizeof address.sun_path);
-            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-                [[maybe_unused]]
-                const ssize_t sent = ::write(fd, "drive_del disk0\n", 16);
+            QLocalSocket monitor;
+            monitor.connectToServer(share.filePath(u"monitor"_qs));
+            if (monitor.waitForConnected() && monitor.write("drive_del disk0\n") > 0)
+                monitor.waitForBytesWritten();
             QTest::qSleep(200);
-            ::close(fd);
         }
     }
     guest.waitForFinished(300000);
@@ -275,7 +269,8 @@ private Q_SLOTS:
     }
 
     // Whatever the volume's rules, the batch stops exactly on the first file the preview marks with
-    // a stop, and for the reason it marks.
+    // a stop, and for the reason it marks; what it renamed bears the very name planned, not one
+    // the volume altered.
     void previewStopsWhereTheBatchStops() {
         QFETCH(QByteArrayList, files);
         QFETCH(QString, replace);
@@ -293,6 +288,8 @@ private Q_SLOTS:
         LastBatch last(drive.drives());
         const BatchResult batch = RunBatchJob(last.batch(kRoot, listed.folder, plans)).result;
         QCOMPARE(batch.renamed, stop - plans.begin());
+        for (qsizetype i = 0; i < batch.renamed; ++i)
+            QVERIFY(drive.names().contains(plans.at(i).newName.toUtf8()));
         const FileErrorCode expected = stop == plans.end()                  ? kNoError
                                        : stop->mark == PreviewMark::Refused ? kBadFileName
                                                                             : kFileExists;
