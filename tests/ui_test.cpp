@@ -35,12 +35,13 @@ public:
     }
 };
 
-// Acts on the first window of kind T to show as the modal one, from within whatever loop waits
-// for it: a box's own, or a batch's.
+// Acts on the first window of kind T to show as the modal one, once it holds the focus as a
+// person would wait for, from within whatever loop waits for it: a box's own, or a batch's.
 template <typename T> void WhenShown(QObject* owner, const std::function<void(T*)>& act) {
     auto* poll = new QTimer(owner);
     QObject::connect(poll, &QTimer::timeout, owner, [poll, act] {
-        if (T* shown = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        T* shown = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (shown && shown->isAncestorOf(QApplication::focusWidget())) {
             poll->stop();
             poll->deleteLater();
             act(shown);
@@ -448,7 +449,7 @@ private Q_SLOTS:
             WhenShown<QInputDialog>(this, [&shown, typed, key](QInputDialog* box) {
                 shown.append(box->windowTitle() + u": "_qs + box->textValue());
                 QTest::keyClicks(box->findChild<QLineEdit*>(), typed);
-                QTest::keyClick(box->focusWidget(), key);
+                QTest::keyClick(QApplication::focusWidget(), key);
             });
         };
         auto* list = form.findChild<QListView*>(u"File1"_qs);
@@ -460,7 +461,7 @@ private Q_SLOTS:
         QCOMPARE(list->model()->index(1, 0).data().toString(), u"c.mp3"_qs);
         WhenShown<QMessageBox>(this, [&shown](QMessageBox* box) {
             shown.append(box->windowTitle() + u": "_qs + box->text());
-            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         });
         QTest::mouseClick(form.findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
         QCOMPARE(shown, QStringList({u"Rename: a.mp3"_qs, u"Rename: a.mp3"_qs,
