@@ -246,14 +246,6 @@ private Q_SLOTS:
         VerifyLogAndUndo(drive, session, files, files.size());
     }
 
-    void batchWithoutItsLogFolderRenamesNothing() {
-        TestDrive drive;
-        QCOMPARE(::rmdir(drive.stateFolder().constData()), 0);
-        drive.makeFiles({"a_b.mp3"});
-        QCOMPARE(Session(drive.drives()).batch().code, kPathNotFound);
-        QCOMPARE(drive.names(), QByteArrayList{"a_b.mp3"});
-    }
-
     // Undo goes on past a failure and reports the first it met, last record first.
     void undoTriesEveryRecordAfterAFailure() {
         TestDrive drive;
@@ -317,6 +309,10 @@ private Q_SLOTS:
             ::rename(drive.host("music").constData(), drive.host("moved").constData());
             ::symlink(drive.host("other").constData(), drive.host("music").constData());
         };
+        QTest::newRow("the log's folder gone before the batch")
+            << -1
+            << Change([](const TestDrive& drive) { ::rmdir(drive.stateFolder().constData()); })
+            << kPathNotFound << kNoError << kMusic;
         QTest::newRow("folder swapped before the batch")
             << -1 << swap << kFolderReplaced << kNoError << kMusic;
         QTest::newRow("folder swapped during the batch")

@@ -23,7 +23,6 @@ private Q_SLOTS:
             for (const auto& [name, expected] : cases)
                 QCOMPARE(transform(name), expected);
         };
-        check(UnderscoresToSpaces, {{u"__a_b__.mp3"_qs, u"  a b  .mp3"_qs}});
         check(SpacesAroundDashes, {{u"a -b.mp3"_qs, u"a - b.mp3"_qs},
                                    {u"a---b.mp3"_qs, u"a - - - b.mp3"_qs},
                                    {u"a-"_qs, u"a - "_qs},

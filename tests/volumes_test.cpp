@@ -43,11 +43,6 @@ void AddVolumeRows() {
         QTest::newRow(name) << kind;
 }
 
-// lowntfs-3g with ignore_case lists every name in lower case, whatever spelling it was given.
-bool ListsLowerCase(Kind kind) {
-    return kind == Kind::NtfsIgnoringCase;
-}
-
 // Starts a slowed batch or Undo (of a batch the child makes first) in a child and kills it after
 // `killAfterMs`, or once the log holds `records` records when that is given.
 void KillChildPartWay(const TestDrive& drive, const char* mode, int killAfterMs, int records) {
@@ -182,7 +177,8 @@ private Q_SLOTS:
         drive.makeFiles(originals);
         Session session(drive.drives());
         const BatchResult batch = session.batch(Rules(u"Option1"_qs));
-        if (ListsLowerCase(kind)) {
+        // lowntfs-3g with ignore_case lists every name in lower case, whatever its spelling.
+        if (kind == Kind::NtfsIgnoringCase) {
             // A new spelling that cannot be read back is reported, not counted as done.
             QCOMPARE(batch.code, kAccessDenied);
             QCOMPARE(batch.renamed, 1);
@@ -324,7 +320,7 @@ private Q_SLOTS:
                 QTest::qWait(500);
             // The next start: half-done renames repaired, the log cut to its whole records.
             QCOMPARE(LastBatch(drive.drives()).start(), QString());
-            VerifyEveryFileOnce(drive, originals, !undo, ListsLowerCase(kind));
+            VerifyEveryFileOnce(drive, originals, !undo, kind == Kind::NtfsIgnoringCase);
             if (QTest::currentTestFailed())
                 return;
         }
