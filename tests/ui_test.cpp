@@ -334,11 +334,12 @@ private Q_SLOTS:
     // Each name shows its mark and its picture, none for a name that stays, and the marks follow
     // every change: a click, a keystroke, a file gone from the folder, a case option. A change that
     // comes while the marks are being made supersedes them; a tip asked for before they catch up
-    // tells of now. What each mark means is the file tests'.
+    // tells of now. What each mark means is the file tests'. The folder is large enough that the
+    // marks are still being made when the next change comes, however busy the machine.
     void marksFollowEveryChange() {
         using enum PreviewMark;
         QByteArrayList files{"a b.mp3", "a_b.mp3", "a_c.mp3"};
-        for (int i = 0; i < 3000; ++i)
+        for (int i = 0; i < 20000; ++i)
             files.append("t_" + QByteArray::number(i) + ".mp3");
         Window window(files, nullptr, [](const TestDrive& drive) {
             for (int i = 10; i < 40; ++i)
