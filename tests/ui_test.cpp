@@ -502,8 +502,7 @@ private Q_SLOTS:
         }
     }
 
-    // The whole round from the keyboard: batch, copy, Undo, Exit (a hand rename:
-    // realBoxesTakeKeys).
+    // The whole round from the keyboard: batch, copy, Undo, Exit.
     void enterPressesTheFocusedButton() {
         Window window({"a_b.mp3"});
         const auto enterOn = [&](QWidget* control) {
