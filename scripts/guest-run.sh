@@ -5,30 +5,38 @@
 # whose kernel lacks them. The kernel comes from Debian's package, unpacked into a cache, never
 # installed over this machine's.
 #
-# Usage: scripts/guest-run.sh [--disk IMAGE] [--share DIR] [--pidfile FILE] [--monitor SOCKET]
-#                             [--] COMMAND [ARGUMENT]...
-#   --disk IMAGE      a raw image as the next virtio disk (/dev/vda, /dev/vdb, …), written through
-#                     to the image as the guest writes it, so a killed guest loses only what it had
-#                     not yet written out, as a pulled stick or a power cut does
-#   --share DIR       DIR writable at the same path in the guest (else all is read-only but /tmp)
-#   --pidfile FILE    qemu's process id, for a test that cuts the power (SIGKILL)
-#   --monitor SOCKET  qemu's monitor on a Unix socket, where "drive_del disk0" pulls the first disk
-# Prints the command's output and exits with its status; 125 when no guest could be started.
-# The guest loads vfat, exfat, cifs, ext4, loop and SMB 3's ciphers, and its loopback is up.
+# Usage: scripts/guest-run.sh [--disk IMAGE] [--stick IMAGE] [--share DIR]
+#                             [--cut pull|power --at MARK [--after MS]] [--] COMMAND [ARGUMENT]...
+#   --disk IMAGE   a raw image as the next virtio disk (/dev/vda, /dev/vdb, …), written through
+#                  to the image as the guest writes it, so a killed guest loses only what it had
+#                  not yet written out, as a pulled stick or a power cut does
+#   --stick IMAGE  the same, as a stick that --cut pull takes out
+#   --share DIR    DIR writable at the same path in the guest (else all is read-only but /tmp)
+#   --cut pull     once the guest prints a line holding MARK, and MS milliseconds later, every
+#                  stick is pulled out; the guest goes on without them
+#   --cut power    the same moment, the power cut: the guest ends there, its disks keep only
+#                  what they had been written
+# Prints the command's output and exits with its status; 125 when no guest could be started,
+# 137 when the power was cut. The guest loads vfat, exfat, cifs, ext4, loop and SMB 3's ciphers,
+# and its loopback is up. The folder it runs in and the command are reachable in the guest even
+# under /tmp, where the guest has a /tmp of its own.
 set -euo pipefail
 
-disks=() shares=() pidfile='' monitor=''
+disks=() sticks=() shares=() cut='' mark='' after=0
 while [[ $# -gt 0 ]]; do
     case $1 in
     --disk) disks+=("$(realpath "$2")"); shift 2 ;;
+    --stick) sticks+=(${#disks[@]}); disks+=("$(realpath "$2")"); shift 2 ;;
     --share) shares+=("$(realpath "$2")"); shift 2 ;;
-    --pidfile) pidfile=$2; shift 2 ;;
-    --monitor) monitor=$2; shift 2 ;;
+    --cut) cut=$2; shift 2 ;;
+    --at) mark=$2; shift 2 ;;
+    --after) after=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
     esac
 done
 [[ $# -gt 0 ]] || { echo "usage: $0 [options] COMMAND..." >&2; exit 2; }
+[[ -z $cut || ( $cut =~ ^(pull|power)$ && -n $mark ) ]] || { echo "--cut pull|power needs --at MARK" >&2; exit 2; }
 
 unavailable() { echo "guest unavailable: $*" >&2; exit 125; }
 command -v qemu-system-x86_64 >/dev/null || unavailable "qemu-system-x86_64 is not installed"
@@ -78,8 +86,14 @@ cp "$modules"/modules.dep "$initrd/lib/modules/$version/"
     printf '\n'
 } >"$initrd/command"
 
-shares_in_guest=''
-for i in "${!shares[@]}"; do shares_in_guest+=" share$i=${shares[$i]}"; done
+# The shares, and the places under /tmp that the command needs (the guest's own /tmp would hide
+# them), one a line.
+for i in "${!shares[@]}"; do printf 'share%s %s\n' "$i" "${shares[$i]}"; done >"$initrd/shares"
+for place in "$PWD" "$@"; do
+    [[ $place == /tmp/?* && -e $place ]] || continue
+    place=${place#/tmp/}
+    echo "/tmp/${place%%/*}"
+done | sort -u >"$initrd/kept"
 cat >"$initrd/init" <<EOF
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
@@ -99,12 +113,16 @@ for _ in \$(seq 100); do
     sleep 0.1
 done
 for place in proc sys dev; do mount -o bind /\$place /host/\$place; done
+mkdir /hosttmp && mount -o bind /host/tmp /hosttmp
 mount -t tmpfs tmp /host/tmp
+while IFS= read -r place; do
+    mkdir -p "/host\$place" && mount -o bind "/hosttmp\${place#/tmp}" "/host\$place"
+done </kept
 mount -t tmpfs run /host/run
-for share in$shares_in_guest; do
-    mkdir -p "/host\${share#*=}" 2>/dev/null
-    mount -t 9p -o trans=virtio,version=9p2000.L,cache=mmap,msize=512000 "\${share%%=*}" "/host\${share#*=}"
-done
+while read -r tag place; do
+    mkdir -p "/host\$place" 2>/dev/null
+    mount -t 9p -o trans=virtio,version=9p2000.L,cache=mmap,msize=512000 "\$tag" "/host\$place"
+done </shares
 mkdir -p /host/dev/shm /host/dev/pts && mount -t tmpfs shm /host/dev/shm
 mount -t devpts pts /host/dev/pts
 ip link set lo up
@@ -118,20 +136,27 @@ EOF
 chmod +x "$initrd/init"
 (cd "$initrd" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1) >"$scratch/initrd.gz"
 
+# Nested KVM may refuse the guest's registers or hang it: KVM is used only where a kernel boots
+# on it, which is asked once per boot of this machine.
 accel=(-accel tcg,thread=multi -cpu max)
-# Nested KVM may refuse the guest's registers; only a working /dev/kvm is used.
-if [[ -w /dev/kvm ]] && qemu-system-x86_64 -accel kvm -machine none -display none \
-    -monitor none -S -daemonize -pidfile "$scratch/kvm-probe" 2>/dev/null; then
-    kill "$(cat "$scratch/kvm-probe")" 2>/dev/null || true
-    accel=(-accel kvm -cpu host)
+verdict=$cache/kvm-$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || echo unknown)
+if [[ ! -f $verdict ]]; then
+    rm -f "$cache"/kvm-*
+    booted=''
+    [[ -w /dev/kvm ]] && booted=$(timeout 20 qemu-system-x86_64 -accel kvm -cpu host -m 256 \
+        -display none -monitor none -serial stdio -no-reboot -append "console=ttyS0 panic=-1" \
+        -kernel "$kernel_root/boot/vmlinuz-$version" </dev/null 2>&1 || true)
+    [[ $booted == *'Kernel panic'* ]] && echo kvm >"$verdict" || echo tcg >"$verdict"
 fi
+[[ $(cat "$verdict") == kvm ]] && accel=(-accel kvm -cpu host)
 
-monitor_place=none
-[[ -z $monitor ]] || monitor_place=unix:$monitor,server=on,wait=off
+# The monitor on two pipes, for pulling sticks; held open here, so that a write never waits.
+mkfifo "$scratch/monitor.in" "$scratch/monitor.out"
+exec {monitor_in}<>"$scratch/monitor.in" {monitor_out}<>"$scratch/monitor.out"
 arguments=(-machine q35 "${accel[@]}" -smp 2 -m 2048 -display none -no-reboot
     -kernel "$kernel_root/boot/vmlinuz-$version" -initrd "$scratch/initrd.gz"
     -append "console=ttyS0 quiet loglevel=1 panic=-1 rdinit=/init"
-    -serial stdio -monitor "$monitor_place"
+    -serial stdio -monitor "pipe:$scratch/monitor" -pidfile "$scratch/qemu.pid"
     -virtfs local,path=/,mount_tag=host,security_model=passthrough,readonly=on,multidevs=remap)
 for i in "${!shares[@]}"; do
     arguments+=(-virtfs "local,path=${shares[$i]},mount_tag=share$i,security_model=passthrough")
@@ -139,7 +164,14 @@ done
 for i in "${!disks[@]}"; do
     arguments+=(-drive "file=${disks[$i]},format=raw,if=virtio,id=disk$i,cache=directsync")
 done
-[[ -n $pidfile ]] && arguments+=(-pidfile "$pidfile")
+
+cut_now() {
+    if [[ $1 == power ]]; then
+        kill -KILL "$(cat "$scratch/qemu.pid")"
+    else
+        for i in "${sticks[@]}"; do echo "drive_del disk$i"; done >&"$monitor_in"
+    fi
+}
 
 status=137 # the guest cut off before its command ended
 while IFS= read -r line; do
@@ -149,5 +181,10 @@ while IFS= read -r line; do
     elif [[ ! $line =~ ^\[\ *[0-9.]+\]\ reboot:\ Power\ down$ ]]; then
         printf '%s\n' "$line"
     fi
+    if [[ -n $cut && $line == *"$mark"* ]]; then
+        (sleep "$(awk -v ms="$after" 'BEGIN { print ms / 1000 }')" && cut_now "$cut") &
+        cut=''
+    fi
 done < <(qemu-system-x86_64 "${arguments[@]}" </dev/null 2>&1)
+wait
 exit "$status"

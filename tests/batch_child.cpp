@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a slowed-down batch (ProperCase) over the ".mp3" files of a folder, or a batch at full
-// speed and then its slowed-down Undo, for a test to kill part-way. Says "batched" once the
-// batch of an Undo run is done, "started" as the first batch begins. "start" runs the program's
-// start-up and prints what it says. Usage: batch_child batch|undo|start <folder for drive c:>
-// <state folder> <delay per step in µs>
+// speed and then its slowed-down Undo, for a test to cut part-way. Says "ready" before the slowed
+// action and waits for the end of its input to begin it. "start" runs the program's start-up and
+// prints what it says. Usage: batch_child batch|undo|start <folder for drive c:> <state folder>
+// <delay per step in µs>
 
 #include "FaultySystemCalls.h"
 #include "Session.h"
@@ -31,14 +31,19 @@ int main(int argc, char* argv[]) {
     RenameOptions options;
     options.Option4 = false;
     options.Option1 = true;
-    std::puts("started");
-    std::fflush(stdout);
+    const auto ready = [] {
+        std::puts("ready");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+    };
+    if (!undo)
+        ready();
     const BatchResult batch =
         session.batch(options, QStringLiteral("c:\\"), {}, QStringLiteral("*.mp3"));
     if (!undo || batch.renamed == 0)
         return int(batch.code);
-    std::puts("batched");
-    std::fflush(stdout);
+    ready();
     slow.delayMicroseconds = delay;
     return int(session.undo().code);
 }
