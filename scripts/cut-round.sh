@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # One round of the cut test, in a guest of scripts/guest-run.sh: the last round's sticks started
 # up and copied out, then a batch or an Undo on a kernel vfat and a kernel exfat stick at once,
-# for the host to pull both sticks or cut the power once this prints "cut now".
+# for the host to pull both sticks or cut the power at a moment after this prints "cut now".
 #
 # Usage: cut-round.sh BATCH_CHILD batch|undo|end|none LAST_ROUND_FOLDER|-
 #   The round's disks come first: the vfat stick and its state disk, the exfat stick and its
@@ -63,14 +63,29 @@ for driver in vfat exfat; do
     mkfifo "/tmp/go-$driver"
     "$child" "$action" "/tmp/$driver/stick/music" "/tmp/$driver/state" 20000 \
         <"/tmp/go-$driver" >"/tmp/said-$driver" 2>&1 &
+    children="${children:-} $!"
 done
 exec 3>/tmp/go-vfat 4>/tmp/go-exfat
 until grep -q ready /tmp/said-vfat && grep -q ready /tmp/said-exfat; do sleep 0.05; done
 # The batch that an Undo takes back was written out long before, as a desktop's would be.
 sync
-[ "$mode" = end ] || echo "cut now"
 exec 3>&- 4>&-
-wait
-[ "$mode" = end ] && echo "cut now"
+# The files an action has renamed so far (the new names begin with a capital), as the guest
+# sees them: the cut comes once each action is a quarter done, whatever this machine's pace.
+done_by() {
+    renamed=$(ls "/tmp/$1/stick/music" | grep -c '^[A-Z]')
+    if [ "$action" = undo ]; then echo $((120 - renamed)); else echo "$renamed"; fi
+}
+running() { for child in $children; do kill -0 "$child" 2>/dev/null && return 0; done; return 1; }
+if [ "$mode" = end ]; then
+    wait
+    echo "cut now"
+else
+    until [ "$(done_by vfat)" -ge 30 ] && [ "$(done_by exfat)" -ge 30 ] || ! running; do
+        sleep 0.05
+    done
+    echo "cut now"
+    wait
+fi
 sleep 1
 sync

@@ -101,7 +101,7 @@ mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 modprobe virtio_pci && modprobe 9pnet_virtio && modprobe 9p
-mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000 host /host
+mount -t 9p -o trans=virtio,version=9p2000.L,ro,cache=loose,msize=512000 host /host
 mount -o bind "/host$modules" /lib/modules/$version
 for module in virtio_blk loop vfat exfat cifs ext4 nls_utf8 nls_ascii nls_iso8859-1 nls_cp437 \\
               cmac ccm gcm ghash-generic gf128mul ctr sha512_generic crc32c_generic; do
@@ -113,6 +113,7 @@ for _ in \$(seq 100); do
     sleep 0.1
 done
 for place in proc sys dev; do mount -o bind /\$place /host/\$place; done
+ln -s /proc/self/fd /dev/fd
 mkdir /hosttmp && mount -o bind /host/tmp /hosttmp
 mount -t tmpfs tmp /host/tmp
 while IFS= read -r place; do
