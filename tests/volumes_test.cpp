@@ -392,8 +392,8 @@ private Q_SLOTS:
                 arguments << disks(round, u"--stick"_qs) << u"--cut"_qs
                           << (cut.power ? u"power"_qs : u"pull"_qs) << u"--at"_qs << u"cut now"_qs
                           << u"--after"_qs << QString::number(afterMs);
-                qInfo("round %lld: %s, %s %d ms after a quarter", qlonglong(round), cut.action,
-                      cut.power ? "power cut" : "sticks pulled", afterMs);
+                qInfo("round %lld: %s, %s %d ms after a quarter was done", qlonglong(round),
+                      cut.action, cut.power ? "power cut" : "sticks pulled", afterMs);
             }
             if (cutLast >= 0)
                 arguments << disks(cutLast, u"--disk"_qs);
