@@ -401,7 +401,9 @@ private Q_SLOTS:
                       << QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/cut-round.sh")
                       << QCoreApplication::applicationDirPath() + u"/batch_child"_qs
                       << (cutting ? QString::fromLatin1(rounds[round].action) : u"none"_qs)
-                      << (cutLast >= 0 ? at(cutLast) : u"-"_qs);
+                      << (cutLast >= 0 ? at(cutLast) : u"-"_qs)
+                      << FuseVolume::KernelDriver(Kind::KernelVfat)->second
+                      << FuseVolume::KernelDriver(Kind::KernelExfat)->second;
             QProcess guest;
             guest.setProcessChannelMode(QProcess::MergedChannels);
             guest.start(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/guest-run.sh"),
