@@ -4,20 +4,21 @@
 # up and copied out, then a batch or an Undo on a kernel vfat and a kernel exfat stick at once,
 # for the host to pull both sticks or cut the power at a moment after this prints "cut now".
 #
-# Usage: cut-round.sh BATCH_CHILD batch|undo|end|none LAST_ROUND_FOLDER|- VFAT_OPTIONS EXFAT_OPTIONS
+# Usage: cut-round.sh BATCH_CHILD batch|undo|end|none LAST_ROUND_FOLDER|-
 #   The round's disks come first: the vfat stick and its state disk, the exfat stick and its
 #   state disk (none with "none"); then the last round's four in the same order, whose sticks
 #   are started up and copied, with their state folders, to LAST_ROUND_FOLDER/vfat and /exfat.
 #   "end" cuts right after both batches end.
 set -u
-child=$1 mode=$2 last=$3 vfat_options=$4 exfat_options=$5
+child=$1 mode=$2 last=$3
 
 # The kernel writes back a second after a write, as it does after thirty seconds on a desktop,
 # so that short batches meet the writeback in their middle.
 echo 100 >/proc/sys/vm/dirty_expire_centisecs
 echo 20 >/proc/sys/vm/dirty_writeback_centisecs
 
-options() { if [ "$1" = vfat ]; then echo "$vfat_options"; else echo "$exfat_options"; fi; }
+# The options desktops mount sticks with, as every kernel row of the tests does.
+options() { "$(dirname "$0")/volume.sh" options "kernel-$1" | cut -d' ' -f2; }
 
 # mount_pair DRIVER STICK STATE AT
 mount_pair() {
