@@ -21,13 +21,11 @@ using namespace corvane;
 
 Q_DECLARE_METATYPE(QList<corvane::PreviewMark>)
 Q_DECLARE_METATYPE(QList<FaultySystemCalls::Fault>)
-Q_DECLARE_METATYPE(std::function<void(const TestDrive&)>)
 
 namespace {
 
 const QString kRoot = QStringLiteral("c:\\");
 const QByteArrayList kMusic{"a_1.mp3", "a_2.mp3", "a_3.mp3"};
-using Change = std::function<void(const TestDrive&)>;
 
 // Files and log agree: every record names a rename that happened and no other happened; and
 // Undo restores the folder from the log.
@@ -64,6 +62,35 @@ bool HoldsAnythingIn(const QByteArray& folder) {
 void WriteLastLog(const TestDrive& drive) {
     QFile earlier(QFile::decodeName(drive.stateFolder() + "/razveljavi.txt"));
     QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("\"x\",\"y\"\r\n") > 0);
+}
+
+// Changes what a batch or its Undo stands on, as a row names it: "swap" moves "music" aside and
+// puts a link to "other" in its place; "NAME/" makes the file NAME in "music" a folder; "no state"
+// removes the log's folder; "log link", "log fifo", "log folder" put that in the log's place,
+// "log other" another window's log, and "log large" makes the log larger than any batch writes.
+void MakeChange(const TestDrive& drive, const QByteArray& change) {
+    const QByteArray log = drive.stateFolder() + "/razveljavi.txt";
+    if (change == "swap") {
+        ::rename(drive.host("music").constData(), drive.host("moved").constData());
+        ::symlink(drive.host("other").constData(), drive.host("music").constData());
+    } else if (change.endsWith('/')) {
+        ::unlink(drive.host("music/" + change.chopped(1)).constData());
+        ::mkdir(drive.host("music/" + change.chopped(1)).constData(), 0755);
+    } else if (change == "no state") {
+        ::rmdir(drive.stateFolder().constData());
+    } else if (change == "log large") {
+        QFile(QFile::decodeName(log)).resize(kLargestUndoLog + 1); // sparse
+    } else {
+        ::unlink(log.constData());
+        if (change == "log link")
+            ::symlink(drive.host("precious.txt").constData(), log.constData());
+        else if (change == "log fifo")
+            ::mkfifo(log.constData(), 0644);
+        else if (change == "log folder")
+            ::mkdir(log.constData(), 0755);
+        else
+            WriteLastLog(drive);
+    }
 }
 
 } // namespace
@@ -291,63 +318,31 @@ private Q_SLOTS:
 
     void changeUnderTheBatchIsRefused_data() {
         QTest::addColumn<int>("when"); // -1 before the batch, n after its n-th rename, 0 after it
-        QTest::addColumn<Change>("change");
+        QTest::addColumn<QByteArray>("change");
         QTest::addColumn<FileErrorCode>("batchCode");
         QTest::addColumn<FileErrorCode>("undoCode");
         QTest::addColumn<QByteArrayList>("left"); // the batch's own folder's names at the end
         const QByteArrayList renamed{"a 1.mp3", "a 2.mp3", "a 3.mp3"};
-        const auto log = [](const TestDrive& drive, bool removed = true) {
-            const QByteArray path = drive.stateFolder() + "/razveljavi.txt";
-            if (removed)
-                ::unlink(path.constData());
-            return QFile::decodeName(path);
+        const auto row = [&](const char* label, int when, const char* change, FileErrorCode batch,
+                             FileErrorCode undo, const QByteArrayList& left = {}) {
+            QTest::newRow(label) << when << QByteArray(change) << batch << undo
+                                 << (!left.isEmpty()    ? left
+                                     : undo == kNoError ? kMusic
+                                                        : renamed);
         };
-        // "music" moved aside and a link to "other" put in its place.
-        const Change swap = [](const TestDrive& drive) {
-            ::rename(drive.host("music").constData(), drive.host("moved").constData());
-            ::symlink(drive.host("other").constData(), drive.host("music").constData());
-        };
-        QTest::newRow("the log's folder gone before the batch")
-            << -1
-            << Change([](const TestDrive& drive) { ::rmdir(drive.stateFolder().constData()); })
-            << kPathNotFound << kNoError << kMusic;
-        QTest::newRow("folder swapped before the batch")
-            << -1 << swap << kFolderReplaced << kNoError << kMusic;
-        QTest::newRow("folder swapped during the batch")
-            << 2 << swap << kNoError << kFolderReplaced << renamed;
-        QTest::newRow("folder swapped before Undo")
-            << 0 << swap << kNoError << kFolderReplaced << renamed;
+        row("the log's folder gone before the batch", -1, "no state", kPathNotFound, kNoError);
+        row("folder swapped before the batch", -1, "swap", kFolderReplaced, kNoError);
+        row("folder swapped during the batch", 2, "swap", kNoError, kFolderReplaced);
+        row("folder swapped before Undo", 0, "swap", kNoError, kFolderReplaced);
         // The batch looks at each file ahead of its rename, Undo reads the folder once.
-        const auto madeAFolder = [](const QByteArray& file) {
-            return Change([=](const TestDrive& drive) {
-                ::unlink(drive.host("music/" + file).constData());
-                ::mkdir(drive.host("music/" + file).constData(), 0755);
-            });
-        };
-        QTest::newRow("a file made a folder before the batch")
-            << -1 << madeAFolder("a_2.mp3") << kFileNotFound << kNoError << kMusic;
-        QTest::newRow("a file made a folder before Undo")
-            << 0 << madeAFolder("a 2.mp3") << kNoError << kFileNotFound
-            << QByteArrayList{"a 2.mp3", "a_1.mp3", "a_3.mp3"};
-        QTest::newRow("log a link to a file") << 0 << Change([=](const TestDrive& drive) {
-            QFile::link(QFile::decodeName(drive.host("precious.txt")), log(drive));
-        }) << kNoError << kLogNotAFile << renamed;
-        QTest::newRow("log a FIFO") << 0 << Change([=](const TestDrive& drive) {
-            ::mkfifo(QFile::encodeName(log(drive)).constData(), 0644);
-        }) << kNoError << kLogNotAFile
-                                    << renamed;
-        QTest::newRow("log a folder")
-            << 0 << Change([=](const TestDrive& drive) { QDir().mkdir(log(drive)); }) << kNoError
-            << kLogNotAFile << renamed;
-        QTest::newRow("log too large") << 0 << Change([=](const TestDrive& drive) {
-            QFile(log(drive, false)).resize(kLargestUndoLog + 1); // sparse
-        }) << kNoError << kLogTooLarge << renamed;
-        QTest::newRow("log replaced by another window's batch")
-            << 0 << Change([=](const TestDrive& drive) {
-                   QFile other(log(drive));
-                   QVERIFY(other.open(QIODevice::WriteOnly) && other.write("\"x\",\"y\"\r\n") > 0);
-               })
-            << kNoError << kLogReplaced << renamed;
+        row("a file made a folder before the batch", -1, "a_2.mp3/", kFileNotFound, kNoError);
+        row("a file made a folder before Undo", 0, "a 2.mp3/", kNoError, kFileNotFound,
+            {"a 2.mp3", "a_1.mp3", "a_3.mp3"});
+        row("log a link to a file", 0, "log link", kNoError, kLogNotAFile);
+        row("log a FIFO", 0, "log fifo", kNoError, kLogNotAFile);
+        row("log a folder", 0, "log folder", kNoError, kLogNotAFile);
+        row("log too large", 0, "log large", kNoError, kLogTooLarge);
+        row("log replaced by another window's batch", 0, "log other", kNoError, kLogReplaced);
     }
 
     // What changes under a batch or before its Undo (its folder, its log) is met by a refusal:
@@ -355,7 +350,7 @@ private Q_SLOTS:
     // nor blocked on, nor emptied, and the batch's own folder is renamed or refused whole.
     void changeUnderTheBatchIsRefused() {
         QFETCH(int, when);
-        QFETCH(Change, change);
+        QFETCH(QByteArray, change);
         QFETCH(FileErrorCode, batchCode);
         QFETCH(FileErrorCode, undoCode);
         QFETCH(QByteArrayList, left);
@@ -367,13 +362,13 @@ private Q_SLOTS:
         const QString folder = u"c:\\music"_qs;
         const FolderListing listed = ListedFiles(drive.drives(), folder);
         if (when == -1)
-            change(drive);
+            MakeChange(drive, change);
         else if (when > 0)
-            system.afterRename(when, [&] { change(drive); });
+            system.afterRename(when, [&] { MakeChange(drive, change); });
         Session session(drive.drives());
         QCOMPARE(session.batch(listed, listed.names, {}, folder).code, batchCode);
         if (when == 0)
-            change(drive);
+            MakeChange(drive, change);
         QCOMPARE(session.undo().code, undoCode);
         if (undoCode == kLogNotAFile)
             QCOMPARE(session.batch({}, u"c:\\other"_qs).code, kLogNotAFile);

@@ -275,8 +275,6 @@ private Q_SLOTS:
         const QByteArray accented = QString(120, u'\xe9').toUtf8();
         const QList<std::tuple<const char*, QByteArrayList, QString>> rules{
             {"a colon", {"a.mp3", "b.mp3", "c.mp3"}, u"b>b:"_qs},
-            {"a trailing dot", {"a.mp3", "b.mp3"}, u"b.mp3>b."_qs},
-            {"a device name", {"a.mp3", "nulx.mp3"}, u"x>"_qs},
             {"past 255 bytes, within 255 characters",
              {"a.mp3", accented + "x.mp3"},
              u"x>"_qs + QString(20, u'y')},
@@ -316,6 +314,37 @@ private Q_SLOTS:
                                        : stop->mark == PreviewMark::Refused ? kBadFileName
                                                                             : kFileExists;
         QCOMPARE(batch.code, expected);
+    }
+
+    void nameTheVolumeRefusesIsRefusedFirst_data() { AddVolumeRows(); }
+    // Any name the volume itself refuses or alters is refused before the rename: the characters
+    // and endings Windows' volumes refuse, and names at and one past 255 UTF-16 units, of letters
+    // of two bytes and of four.
+    void nameTheVolumeRefusesIsRefusedFirst() {
+        MOUNT_OR_SKIP(volume);
+        TestDrive drive(SystemCalls::Real(), volume.folder());
+        drive.makeFiles({"a.mp3"});
+        const VolumeRules rules = ListedFiles(drive.drives(), kRoot).rules;
+        QStringList names{u"b."_qs, u"b "_qs, u"b\x01"_qs, u"b\x1f.mp3"_qs};
+        for (const QChar c : u"\"*:<>?\\|"_qs)
+            names << u"b"_qs + c + u".mp3"_qs;
+        const QString grin = u"\U0001F600"_qs;
+        for (const int units : {255, 256})
+            names << QString(units - 4, u'\xe9') + u".mp3"_qs
+                  << grin.repeated(units / 2) + QString(units % 2, u'b');
+        for (const QString& name : names) {
+            const QByteArray wanted = name.toUtf8();
+            const bool renamed =
+                ::rename(drive.host("a.mp3").constData(), drive.host(wanted).constData()) == 0;
+            const QByteArrayList shown = drive.names();
+            const bool takenAsIs = renamed && shown == QByteArrayList{wanted};
+            // Back under the name the volume shows, or the one given where it shows none.
+            if (renamed)
+                QCOMPARE(::rename(drive.host(shown.value(0, wanted)).constData(),
+                                  drive.host("a.mp3").constData()),
+                         0);
+            QVERIFY2(takenAsIs || !rules.refusal(name, wanted).isEmpty(), wanted.constData());
+        }
     }
 
     void killedBatchAndUndoLeaveEveryFileOnce_data() {
