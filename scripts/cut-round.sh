@@ -57,7 +57,7 @@ make_files vfat /dev/vda
 make_files exfat /dev/vdc
 mount_pair vfat /dev/vda /dev/vdb /tmp/vfat && mount_pair exfat /dev/vdc /dev/vdd /tmp/exfat || exit 1
 action=$mode
-[ "$mode" = end ] && action=batch
+[ "$mode" = end ] && action="batch"
 # Each child waits for the end of its input before the action that is cut, so that both
 # begin it together.
 for driver in vfat exfat; do
