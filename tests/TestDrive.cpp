@@ -29,6 +29,7 @@ TestDrive::TestDrive(const SystemCalls& system, const QByteArray& home)
           QFile::encodeName(m_dir.path()) + "/state", system) {
     for (const QString& folder : {u"home"_qs, u"state"_qs})
         QDir(m_dir.path()).mkdir(folder);
+    ::mkdir(host().constData(), 0755);
 }
 
 // Names that are not UTF-8 are beyond QDir, so the folder is emptied by bytes.

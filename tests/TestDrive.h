@@ -8,8 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A drive "c:" on a temporary folder, or on `home` (a folder of a volume under test), with its own
-// state folder for "c:\windows" in a temporary folder, so that no test touches the real ones.
+// A drive "c:" on a temporary folder, or on `home` (a folder of a volume under test, made if need
+// be), with its own state folder for "c:\windows" in a temporary folder, so that no test touches
+// the real ones.
 class TestDrive {
 public:
     explicit TestDrive(const corvane::SystemCalls& system = corvane::SystemCalls::Real(),

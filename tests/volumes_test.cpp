@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <map>
+#include <memory>
 #include <unistd.h>
 
 using namespace corvane;
@@ -120,12 +122,14 @@ void AwaitSettled(const QByteArray& folder) {
     }
 }
 
-// The volume under test, or a skip that says why it cannot be had here.
-#define MOUNT_OR_SKIP(volume)                                                                      \
+// The row's volume, made once for all the rows of its kind (a volume costs seconds in the
+// guest), and a folder on it for this row alone; or a skip that says why it cannot be had here.
+#define MOUNT_OR_SKIP(volume, folder)                                                              \
     QFETCH(Kind, kind);                                                                            \
-    FuseVolume volume(kind);                                                                       \
+    FuseVolume& volume = sharedVolume(kind);                                                       \
     if (!volume.unavailable().isEmpty())                                                           \
-        QSKIP(qPrintable(volume.unavailable()));
+        QSKIP(qPrintable(volume.unavailable()));                                                   \
+    const QByteArray folder = '/' + QByteArray::number(++m_rows);
 
 } // namespace
 
@@ -135,8 +139,8 @@ class VolumesTest : public QObject {
 private Q_SLOTS:
     void batchAndUndoRestoreTheFolder_data() { AddVolumeRows(); }
     void batchAndUndoRestoreTheFolder() {
-        MOUNT_OR_SKIP(volume);
-        TestDrive drive(SystemCalls::Real(), volume.folder());
+        MOUNT_OR_SKIP(volume, folder);
+        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
         const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
         drive.makeFiles(originals);
@@ -165,7 +169,11 @@ private Q_SLOTS:
     // A stick pulled out after a batch and plugged in again: Undo renames there where the volume
     // shows the very folder again (device and inode), and elsewhere refuses and renames nothing.
     void undoAfterReplugRenamesOnlyInAProvenFolder() {
-        MOUNT_OR_SKIP(volume);
+        QFETCH(Kind, kind);
+        // A volume of its own: FUSE daemons number the entries in the order they are looked up.
+        FuseVolume volume(kind);
+        if (!volume.unavailable().isEmpty())
+            QSKIP(qPrintable(volume.unavailable()));
         TestDrive drive(SystemCalls::Real(), volume.folder());
         drive.makeFiles({"a_1.mp3"}, "album");
         Session session(drive.drives());
@@ -186,12 +194,12 @@ private Q_SLOTS:
     // the folder was listed: the batch stops there and the server's file stays as it was; on a
     // volume that could replace it unseen, nothing is renamed at all.
     void newcomerOnTheServerIsNeverReplaced() {
-        MOUNT_OR_SKIP(volume);
-        TestDrive drive(SystemCalls::Real(), volume.folder());
+        MOUNT_OR_SKIP(volume, folder);
+        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles({"a_1.mp3", "b_1.mp3"});
         const FolderListing listed = ListedFiles(drive.drives(), kRoot);
         const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
-        QFile newcomer(QFile::decodeName(volume.serverFolder() + "/b 1.mp3"));
+        QFile newcomer(QFile::decodeName(volume.serverFolder() + folder + "/b 1.mp3"));
         QVERIFY(newcomer.open(QIODevice::WriteOnly) && newcomer.write("server") == 6);
         newcomer.close();
 
@@ -229,8 +237,8 @@ private Q_SLOTS:
     void previewStopsWhereTheBatchStops() {
         QFETCH(QByteArrayList, files);
         QFETCH(QString, replace);
-        MOUNT_OR_SKIP(volume);
-        TestDrive drive(SystemCalls::Real(), volume.folder());
+        MOUNT_OR_SKIP(volume, folder);
+        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles(files);
         const RenameOptions options = Rules(u"Check5 Text3=%1 Text4=%2"_qs.arg(
             replace.section(u'>', 0, 0), replace.section(u'>', 1)));
@@ -257,8 +265,8 @@ private Q_SLOTS:
     // and endings Windows' volumes refuse, and names at and one past 255 UTF-16 units, of letters
     // of two bytes and of four.
     void nameTheVolumeRefusesIsRefusedFirst() {
-        MOUNT_OR_SKIP(volume);
-        TestDrive drive(SystemCalls::Real(), volume.folder());
+        MOUNT_OR_SKIP(volume, folder);
+        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles({"a.mp3"});
         const VolumeRules rules = ListedFiles(drive.drives(), kRoot).rules;
         QStringList names{u"b."_qs, u"b "_qs, u"b\x01"_qs, u"b\x1f.mp3"_qs};
@@ -287,7 +295,7 @@ private Q_SLOTS:
         AddVolumeRows({{"local disk", Kind::LocalDisk}});
     }
     void killedBatchAndUndoLeaveEveryFileOnce() {
-        MOUNT_OR_SKIP(volume);
+        MOUNT_OR_SKIP(volume, folder);
         QByteArrayList originals;
         for (int i = 0; i < 12; ++i) {
             originals.append("song " + QByteArray::number(i + 10) + ".mp3"); // a case-only change
@@ -297,8 +305,8 @@ private Q_SLOTS:
         for (int round = 0; round < 12; ++round) {
             // Each round in a folder of its own, out of reach of what a network client may still
             // believe of the last round's names.
-            const QByteArray folder = '/' + QByteArray::number(round);
-            TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
+            const QByteArray place = folder + '-' + QByteArray::number(round);
+            TestDrive drive(SystemCalls::Real(), volume.folder() + place);
             drive.makeFiles(originals);
             QCOMPARE(drive.names().size(), originals.size());
             const bool undo = round % 2 == 1;
@@ -308,7 +316,7 @@ private Q_SLOTS:
                 KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
             // The start-up comes once the server has done what the killed process asked of it.
             if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::KernelCifs)
-                AwaitSettled(volume.serverFolder() + folder);
+                AwaitSettled(volume.serverFolder() + place);
             // The next start: half-done renames repaired, the log cut to its whole records.
             QCOMPARE(LastBatch(drive.drives()).start(), QString());
             VerifyEveryFileOnce(drive, originals, !undo, kind == Kind::NtfsIgnoringCase);
@@ -352,6 +360,17 @@ private Q_SLOTS:
         else if (renamed == 0 || renamed == originals.size())
             QSKIP("the cut missed the action");
     }
+
+private:
+    FuseVolume& sharedVolume(Kind kind) {
+        std::unique_ptr<FuseVolume>& volume = m_volumes[kind];
+        if (!volume)
+            volume = std::make_unique<FuseVolume>(kind);
+        return *volume;
+    }
+
+    std::map<Kind, std::unique_ptr<FuseVolume>> m_volumes;
+    int m_rows = 0;
 };
 
 QTEST_GUILESS_MAIN(VolumesTest)
