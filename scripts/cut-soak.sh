@@ -67,10 +67,12 @@ while ((round < ${#rounds[@]} || last >= 0)); do
         arguments+=("${started[@]}")
     fi
     status=0
-    output=$(scripts/guest-run.sh "${arguments[@]}" sh scripts/cut-round.sh \
+    # A guest that hangs says what it had done, instead of holding up the run.
+    output=$(timeout 300 scripts/guest-run.sh "${arguments[@]}" sh scripts/cut-round.sh \
         "$build/tests/batch_child" "$action" "$([[ $last -ge 0 ]] && echo "$work/$last" || echo -)" 2>&1) ||
         status=$?
     ((status != 125)) || { echo "$output" >&2; exit 125; }
+    ((status != 124)) || fail "round $round: the guest still ran after 300 s:"$'\n'"$output"
     if [[ $action == none ]]; then
         ((status == 0)) || fail "$output"
     else
