@@ -433,29 +433,6 @@ private Q_SLOTS:
         }
     }
 
-    // Read whole or as it comes, a byte at a time, the log reads the same.
-    void logParsing() {
-        const UndoRecord commas{u"a-b,c.mp3"_qs, u"a,b,c.mp3"_qs};
-        const QList<std::tuple<QByteArray, FileErrorCode, QList<UndoRecord>>> logs{
-            {"\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n", kNoError, {commas}},
-            {"\"a-b,c.mp3\",\"a,b,c.mp3\"", kNoError, {commas}}, // no last line end
-            {"\"a\r\nb\",\"c\"\r\n", kNoError, {{u"a\r\nb"_qs, u"c"_qs}}},
-            {"\"a-b,c.mp3\",\"a,b,c.mp3\"\r\n\"x\",\"y", kLogUnreadable, {commas}}, // cut short
-            // Found by the fuzzer: a leading byte-order mark was kept in the log alone.
-            {"\"\xef\xbb\xbf\xff.mp3\",\"b\"", kNoError, {{u"\ufeff\xdcff.mp3"_qs, u"b"_qs}}},
-            {"a,b\r\n", kLogUnreadable, {}},
-            {"", kNoError, {}}};
-        for (const auto& [bytes, code, records] : logs) {
-            UndoLogParser parser;
-            for (const char byte : bytes)
-                parser.feed(QByteArrayView(&byte, 1));
-            for (const UndoLogContents& log : {ParseUndoLog(bytes), parser.finish()}) {
-                QVERIFY2(log.code == code, bytes.constData());
-                QCOMPARE(log.records, records);
-            }
-        }
-    }
-
     // The start-up cuts what a killed batch left past its last whole record, and nothing else.
     void startUpCutsWhatAKilledBatchLeft() {
         const QByteArray records = "\"a 1.mp3\",\"a_1.mp3\"\r\n\"a 2.mp3\",\"a_2.mp3\"\r\n";
