@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Started with no display, the program says why and fails. Under a real X server it starts with
-# an empty undo log, and the Exit button, clicked through xdotool, ends it and removes the log.
+# Under a real X server the program starts with an empty undo log, and the Exit button, clicked
+# through xdotool, ends it and removes the log.
 # Usage: e2e_test.sh <corvane binary>
 set -euo pipefail
 binary=$1
@@ -19,13 +19,6 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 log=$work/state/corvane/razveljavi.txt
 
-# Without a display it can reach, the program says so in one line and fails, without Qt's abort.
-status=0
-said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" \
-    XDG_STATE_HOME="$work/state" "$binary" 2>&1) || status=$?
-[[ $status -eq 1 && $said == "Corvane needs a graphical desktop session: no display found" ]] ||
-    fail "without a display: status $status, said: $said"
-
 source "$(dirname "$0")/../scripts/xvfb.sh"
 start_xvfb "$work"
 
@@ -41,4 +34,4 @@ xdotool mousemove --sync $((X + 404)) $((Y + HEIGHT - 480 + 12)) click 1
 timeout 10 tail --pid="$app" -f /dev/null || fail "Exit left the program running"
 [[ ! -e $log ]] || fail "Exit left the undo log"
 
-echo "2 passed, 0 failed"
+echo "1 passed, 0 failed"

@@ -64,12 +64,8 @@ void WriteLastLog(const TestDrive& drive) {
     QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("\"x\",\"y\"\r\n") > 0);
 }
 
-// Changes what a batch or its Undo stands on, as a row names it: "swap" moves "music" aside and
-// puts a link to "other" in its place; "NAME/" makes the file NAME in "music" a folder; "two in
-// the way" removes "a 3.mp3" and puts "a_1.mp3" back; "no
-// state" removes the log's folder; "log link", "log fifo", "log folder" put that in the log's
-// place, "log other" another window's log, and "log large" makes the log larger than any batch
-// writes.
+// Changes what a batch or its Undo stands on, as a row names it: its folder ("music"), a file in
+// it ("NAME/" makes it a folder), the log's folder or the log.
 void MakeChange(const TestDrive& drive, const QByteArray& change) {
     const QByteArray log = drive.stateFolder() + "/razveljavi.txt";
     if (change == "swap") {
@@ -274,41 +270,6 @@ private Q_SLOTS:
         Session session(drive.drives());
         QCOMPARE(session.batch().renamed, files.size());
         VerifyLogAndUndo(drive, session, files, files.size());
-    }
-
-    // A log cut short is undone as far as it reads, and says it is damaged.
-    void damagedLogIsUndoneAsFarAsItReads() {
-        TestDrive drive;
-        drive.makeFiles({"a 1.mp3", "a_2.mp3"});
-        const UndoResult damaged =
-            UndoFromLog(FolderOnHost(drive.drives(), kRoot),
-                        ParseUndoLog("\"a 1.mp3\",\"b.mp3\"\r\n\"a_2.mp3\",\"c"), {});
-        QCOMPARE(damaged.code, kLogUnreadable);
-        QCOMPARE(damaged.restored, 1);
-        QCOMPARE(drive.names(), QByteArrayList({"a_2.mp3", "b.mp3"}));
-    }
-
-    void linkAndItsTargetAreBothRenamedAndPutBack_data() {
-        QTest::addColumn<QByteArray>("link");
-        QTest::addColumn<QByteArray>("target");
-        QTest::newRow("the link first") << QByteArray("a_link.mp3") << QByteArray("b_song.mp3");
-        QTest::newRow("the target first") << QByteArray("b_link.mp3") << QByteArray("a_song.mp3");
-    }
-
-    // A link dangles while its target is under its other name, but is moved all the same.
-    void linkAndItsTargetAreBothRenamedAndPutBack() {
-        QFETCH(QByteArray, link);
-        QFETCH(QByteArray, target);
-        TestDrive drive;
-        drive.makeFiles({target});
-        QCOMPARE(::symlink(target.constData(), drive.host(link).constData()), 0);
-        Session session(drive.drives());
-        QCOMPARE(session.batch().renamed, 2);
-        QCOMPARE(session.undo().code, kNoError);
-        const QByteArrayList both =
-            link < target ? QByteArrayList{link, target} : QByteArrayList{target, link};
-        QCOMPARE(drive.names(), both);
-        QCOMPARE(drive.contents(link), target);
     }
 
     void changeUnderTheBatchIsRefused_data() {

@@ -2,7 +2,6 @@
 #include "RuleOptions.h"
 #include "names/BuildNewName.h"
 #include "names/CaseTransforms.h"
-#include "names/NameLimits.h"
 #include "names/PipelineSteps.h"
 #include "names/SpacingTransforms.h"
 #include "names/TextTransforms.h"
@@ -129,20 +128,6 @@ private Q_SLOTS:
         const RenameOptions options = Rules(rules);
         qputenv("LC_ALL", before);
         QCOMPARE(BuildNewName(name, options), expected);
-    }
-
-    void overflowThrowsInsteadOfWrapping() {
-        const QString longest(kMaxNameLength, u'a');
-        QCOMPARE(BuildNewName(longest, Rules(u"Check3 Check4 Option1"_qs)).size(), kMaxNameLength);
-        QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(longest + u'a', RenameOptions()));
-        QVERIFY_THROWS_EXCEPTION(NameOverflow, SpacesAroundDashes(QString(20000, u'-')));
-        const QString many(40000, u'x');
-        QVERIFY_THROWS_EXCEPTION(NameOverflow,
-                                 BuildNewName(u"a"_qs, Rules(u"Check5 Text3="_qs + many)));
-        QVERIFY_THROWS_EXCEPTION(NameOverflow,
-                                 BuildNewName(u"a"_qs, Rules(u"Check4 Text2="_qs + many)));
-        const RenameOptions growing = Rules(u"Check5 Text3=a Text4="_qs + QString(100, u'b'));
-        QVERIFY_THROWS_EXCEPTION(NameOverflow, BuildNewName(QString(400, u'a'), growing));
     }
 };
 

@@ -84,14 +84,11 @@ private Q_SLOTS:
                                 base + "/state");
         // The host path after `base`; none for a drive without a medium, no drive, or a climb out.
         const QList<std::pair<QString, QByteArray>> paths{
-            {u"c:\\"_qs, "/home"},
             {u"c:\\Music\\Album"_qs, "/home/Music/Album"},
             {u"C:\\WINDOWS\\razveljavi.txt"_qs, "/state/razveljavi.txt"},
             {u"c:\\a\\windows"_qs, "/home/a/windows"},
-            {u"D:\\x\\"_qs, "/stick/x"},
             {u"d:\\windows"_qs, "/stick/windows"}, // its own, not the state
             {u"e:\\x"_qs, {}},
-            {u"q:\\x"_qs, {}},
             {u"Music"_qs, {}},
             {u"d:\\..\\x"_qs, {}}};
         for (const auto& [path, host] : paths)
@@ -120,9 +117,7 @@ private Q_SLOTS:
                                   gvfsMount;
         const QByteArray network = "u@127.0.0.1:/srv/music /home/u/nas fuse.sshfs rw 0 0\n"
                                    "cloud:albums /home/u/cloud fuse.rclone rw 0 0\n"
-                                   "//127.0.0.1/share /mnt2/share cifs rw 0 0\n"
-                                   "kio-fuse /run/user/1000/kio-fuse-x fuse.kio-fuse rw 0 0\n"
-                                   "http://dav.example/remote/mp3 /home/u/dav davfs rw 0 0\n";
+                                   "//127.0.0.1/share /mnt2/share cifs rw 0 0\n";
         const QByteArray stick = "/dev/sdb1 /media/u/STICK vfat rw 0 0\n";
         const QByteArray player = "/dev/sdc1 /media/u/A\\040PLAYER vfat rw 0 0\n";
         mounted(system + stick + network);
@@ -135,11 +130,11 @@ private Q_SLOTS:
             return shown.join(u", ");
         };
         // In mount-point order: the ones in the home folder, elsewhere, then gvfs's shares.
-        QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f albums on cloud, "
-                            "g mp3 on dav.example, h music on 127.0.0.1, i share on 127.0.0.1, "
-                            "j kio-fuse, k music on 127.0.0.1, z /"_qs);
+        QCOMPARE(letters(),
+                 u"c home, d /media/u/STICK, e /dev/sr0, f albums on cloud, "
+                 "g music on 127.0.0.1, h share on 127.0.0.1, i music on 127.0.0.1, z /"_qs);
         QVERIFY(!table.readMounts());
-        QCOMPARE(table.hostPath(u"k:\\a.mp3"),
+        QCOMPARE(table.hostPath(u"i:\\a.mp3"),
                  QFile::encodeName(gvfs.path()) + "/smb-share:server=127.0.0.1,share=music/a.mp3");
 
         // The sshfs mount goes: a player plugged in takes its letter, and the stick keeps its own
@@ -148,14 +143,8 @@ private Q_SLOTS:
                 "nas:/music /home/u/more fuse.sshfs rw 0 0\n");
         QVERIFY(table.readMounts());
         QCOMPARE(letters(), u"c home, d /media/u/STICK, e /dev/sr0, f albums on cloud, "
-                            "g mp3 on dav.example, h /media/u/A PLAYER, i share on 127.0.0.1, "
-                            "j kio-fuse, k music on 127.0.0.1, l music on nas, z /"_qs);
-        // The stick pulled out frees its letter for the next volume; the disc in the drive is one.
-        mounted(player + "/dev/sr0 /media/u/CD iso9660 ro 0 0\n");
-        QVERIFY(table.readMounts());
-        QCOMPARE(letters(), u"c home, d /media/u/CD, h /media/u/A PLAYER, z /"_qs);
-        QCOMPARE(table.readiness(u'e'), kDeviceUnavailable);
-        QCOMPARE(table.hostPath(u"d:\\x"), QByteArray("/media/u/CD/x"));
+                            "g /media/u/A PLAYER, h share on 127.0.0.1, i music on 127.0.0.1, "
+                            "j music on nas, z /"_qs);
     }
 
     void renameFailuresSayWhy_data() {
