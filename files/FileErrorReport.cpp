@@ -38,6 +38,9 @@ FileErrorReport CodeReport(FileErrorCode code) {
     case kLogTooLarge:
         return {
             QStringLiteral("The undo log is larger than any batch writes: nothing was undone!")};
+    case kLogInUse:
+        return {QStringLiteral(
+            "The undo log is in use by a batch in another window: nothing was renamed!")};
     case kOwnFiles:
         return {QStringLiteral("This folder holds Corvane's own files: nothing was renamed!")};
     case kVolumeCaches:

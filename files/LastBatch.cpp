@@ -107,7 +107,8 @@ UndoOutcome RunUndoJob(const UndoJob& job, const BatchProgress& progress) {
 
 QString LastBatch::start() const {
     const QString unfinished = RepairUnfinishedRenames(m_drives);
-    // A log that cannot be made is no failure yet: the first batch meets it and says why.
+    // A log that cannot be made is no failure yet: the first batch meets it and says why. One
+    // that another window's batch is writing is left to it.
     LogFile log(m_drives);
     if (log.open(UndoLogPath(), LogFile::Mode::Keep) != kNoError)
         return unfinished;
@@ -148,6 +149,9 @@ void LastBatch::finish(const UndoOutcome& outcome) {
 }
 
 void LastBatch::deleteLog() const {
+    // A log another window's batch is writing is that batch's to keep.
+    if (LogFile(m_drives).open(UndoLogPath(), LogFile::Mode::Keep) == kLogInUse)
+        return;
     // The window closes whatever happens here: a log left behind is emptied by the next batch.
     DeleteFile(m_drives, UndoLogPath());
 }

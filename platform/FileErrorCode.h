@@ -26,5 +26,6 @@ inline constexpr FileErrorCode kFolderReplaced{1003}; // not the folder the batc
 inline constexpr FileErrorCode kLogReplaced{1004};    // not the log this window's batch wrote
 inline constexpr FileErrorCode kVolumeCaches{1005};   // the volume could rename over a file
 inline constexpr FileErrorCode kOwnFiles{1006};       // the program's own state folder
+inline constexpr FileErrorCode kLogInUse{1007};       // another window's batch writes the log
 
 } // namespace corvane

@@ -76,6 +76,13 @@ FileErrorCode LogFile::open(QStringView path, Mode mode) {
     const OpenedFile opened = OpenPlainFile(m_drives.system(), *host, O_RDWR | O_CREAT);
     if (opened.code != kNoError)
         return opened.code;
+    // One batch at a time writes the log, from whichever window or machine: the lock is the
+    // volume's, so on NFS it holds against the home folder's other clients too. A volume that
+    // keeps no locks at all does not stop the batch.
+    if (m_drives.system().lock(opened.fd, false).error == EWOULDBLOCK) {
+        m_drives.system().close(opened.fd);
+        return kLogInUse;
+    }
     m_fd = opened.fd;
     m_size = opened.size;
     m_id = opened.id;

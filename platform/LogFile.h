@@ -20,7 +20,7 @@ namespace corvane {
 // file cut to its true length when the slot is closed; elsewhere, or once a step cannot be had,
 // by one write a record. The file is synced to disk once, when the slot is closed. Closing a
 // slot that is not open does nothing. Only a plain file is opened: a symbolic link, a FIFO, a
-// device or a folder is refused untouched.
+// device or a folder is refused untouched; so is a log another open slot holds.
 class LogFile {
 public:
     // Keep opens the file as it is, making it when missing, only to be cut.

@@ -27,6 +27,7 @@ public:
         Zero,
         Sync,
         Close,
+        Lock,
         ReadFolder,
         CallCount
     };
@@ -99,6 +100,9 @@ public:
         // A failed close still closes: the descriptor is gone either way.
         const SysResult closed = SystemCalls::close(fd);
         return run(Close, false, [&] { return closed; });
+    }
+    SysResult lock(int fd, bool wait) const override {
+        return run(Lock, false, [&] { return SystemCalls::lock(fd, wait); });
     }
     SysResult readFolder(int dir, const QByteArray& folder, const EntryTaker& take) const override {
         if (folder == m_failingFolder)

@@ -221,6 +221,11 @@ private Q_SLOTS:
             << QList<F::Fault>{{F::Sync, 2, EIO}} << 3 << u"Device I/O error!"_qs;
         QTest::newRow("close, I/O")
             << QList<F::Fault>{{F::Close, -1, EIO}} << 3 << u"Device I/O error!"_qs;
+        QTest::newRow("another window's batch holds the log")
+            << QList<F::Fault>{{F::Lock, 1, EWOULDBLOCK}} << 0
+            << u"The undo log is in use by a batch in another window: nothing was renamed!"_qs;
+        QTest::newRow("a volume that keeps no locks")
+            << QList<F::Fault>{{F::Lock, -1, ENOLCK}} << 3 << QString();
         // The disk fills while the log grows: no room for a step, so each record is written on
         // its own, and the second finds none. Its rename is taken back, or the file is named.
         const QList<F::Fault> full{{F::Allocate, -1, ENOSPC}, {F::Write, 2, ENOSPC}};
@@ -256,6 +261,8 @@ private Q_SLOTS:
         QCOMPARE(result.renamed, renamed);
         if (report.contains(u"left as"))
             QCOMPARE(drive.log(), QByteArray("\"a 1.mp3\",\"a_1.mp3\"\r\n"));
+        else if (renamed == 0) // the other window's log, as it wrote it
+            QCOMPARE(drive.log(), QByteArray("\"x\",\"y\"\r\n"));
         else
             VerifyLogAndUndo(drive, session, files, renamed);
     }
