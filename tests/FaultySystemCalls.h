@@ -41,7 +41,7 @@ public:
 
     explicit FaultySystemCalls(const QList<Fault>& faults = {}) {
         for (const Fault& fault : faults)
-            m_faults[fault.call].append({fault.at, fault.error});
+            m_faults[fault.call].append(fault);
     }
     // Listing this one folder (by its host path) fails with `error`, as a folder the user may
     // not read.
@@ -111,23 +111,19 @@ public:
     }
 
 private:
-    struct Planted {
-        int at = 0; // -1 for every call
-        int error = 0;
-    };
     // The planted fault's errno, or the real call's result.
     template <typename RealCall> SysResult run(Call call, bool slowed, RealCall real) const {
         if (slowed && delayMicroseconds > 0)
             ::usleep(useconds_t(delayMicroseconds));
         const int n = ++m_counts[call];
-        for (const Planted& planted : m_faults[call]) {
-            if (planted.at == -1 || planted.at == n)
-                return {planted.error, 0};
+        for (const Fault& fault : m_faults[call]) {
+            if (fault.at == -1 || fault.at == n)
+                return {fault.error, 0};
         }
         return real();
     }
 
-    std::array<QList<Planted>, CallCount> m_faults{};
+    std::array<QList<Fault>, CallCount> m_faults{};
     int m_actionAt = 0;
     std::function<void()> m_action;
     QByteArray m_failingFolder;

@@ -252,8 +252,7 @@ private Q_SLOTS:
         if (QByteArray(QTest::currentDataTag()).startsWith("short"))
             system.writeLimit = 3;
         TestDrive drive(system);
-        const QByteArrayList files{"a_1.mp3", "a_2.mp3", "a_3.mp3"};
-        drive.makeFiles(files);
+        drive.makeFiles(kMusic);
         WriteLastLog(drive);
         Session session(drive.drives());
         const BatchResult result = session.batch();
@@ -264,7 +263,7 @@ private Q_SLOTS:
         else if (renamed == 0) // the other window's log, as it wrote it
             QCOMPARE(drive.log(), QByteArray("\"x\",\"y\"\r\n"));
         else
-            VerifyLogAndUndo(drive, session, files, renamed);
+            VerifyLogAndUndo(drive, session, kMusic, renamed);
     }
 
     // A log past its first mapped window reads whole: 1,500 records of 200 bytes.
