@@ -41,11 +41,12 @@ packages=(
     samba
     smbnetfs
     rclone
-    # Debian's own kernel in a virtual machine, for its vfat, exfat and cifs drivers; the kernel
-    # itself is unpacked by scripts/guest-run.sh, never installed.
+    # Debian's own kernel in a virtual machine, for its vfat, exfat, cifs and NFS drivers and
+    # its NFS server; the kernel itself is unpacked by scripts/guest-run.sh, never installed.
     qemu-system-x86
     busybox-static
     cifs-utils
+    nfs-kernel-server
 )
 
 missing=()

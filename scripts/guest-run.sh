@@ -17,7 +17,8 @@
 #   --cut power    the same moment, the power cut: the guest ends there, its disks keep only
 #                  what they had been written
 # Prints the command's output and exits with its status; 125 when no guest could be started,
-# 137 when the power was cut. The guest loads vfat, exfat, cifs, ext4, loop and SMB 3's ciphers,
+# 137 when the power was cut. The guest loads vfat, exfat, cifs, NFS's client and server, ext4,
+# loop and SMB 3's ciphers,
 # and its loopback is up. The folder it runs in and the command are reachable in the guest even
 # under /tmp, where the guest has a /tmp of its own.
 set -euo pipefail
@@ -103,7 +104,7 @@ mount -t devtmpfs dev /dev
 modprobe virtio_pci && modprobe 9pnet_virtio && modprobe 9p
 mount -t 9p -o trans=virtio,version=9p2000.L,ro,cache=loose,msize=512000 host /host
 mount -o bind "/host$modules" /lib/modules/$version
-for module in virtio_blk loop vfat exfat cifs ext4 nls_utf8 nls_ascii nls_iso8859-1 nls_cp437 \\
+for module in virtio_blk loop vfat exfat cifs nfsd nfsv3 nfsv4 ext4 nls_utf8 nls_ascii nls_iso8859-1 nls_cp437 \\
               cmac ccm gcm ghash-generic gf128mul ctr sha512_generic crc32c_generic; do
     modprobe \$module
 done

@@ -15,8 +15,10 @@
 #                                         mount options udisks2 or fstab give it
 # KIND: local, fat (fusefat), exfat (exfat-fuse), ntfs (ntfs-3g), ntfs-ignoring-case
 # (lowntfs-3g -o ignore_case), sshfs (to OpenSSH), samba (smbnetfs, the server in a network of
-# its own), rclone, kernel-vfat, kernel-exfat, kernel-cifs (to Samba on this machine's 445; on
-# Debian's kernel through scripts/guest-run.sh where this kernel lacks the driver).
+# its own), rclone, kernel-vfat, kernel-exfat, kernel-cifs (to Samba on this machine's 445),
+# kernel-nfs and kernel-nfs3 (NFS 4.2 and 3, to the kernel's NFS server exporting an ext4 folder,
+# the server in a network of its own); the kernel kinds on Debian's kernel through
+# scripts/guest-run.sh where this kernel lacks the driver.
 # Exits 125, saying why, where the kind cannot be had on this machine.
 set -euo pipefail
 export PATH=$PATH:/usr/sbin:/sbin
@@ -34,16 +36,19 @@ listening() { # PORT [PID whose network]
     [[ -z ${2:-} ]] || enter=(nsenter "--net=/proc/$2/ns/net")
     [[ -n $("${enter[@]}" ss -Hltn "sport = :$1") ]]
 }
-server_alive() { kill -0 "$(cat "$dir/server.pid")" 2>/dev/null; }
+# Runs a command as the NFS server's machine: in its network, with its own state folders.
+in_server() { nsenter --target "$(cat "$dir/server.pid")" --net --mount --root --wd "$@"; }
 
 kernel_driver() {
     case $kind in
     kernel-vfat) echo vfat shortname=mixed,utf8=1,flush ;;
     kernel-exfat) echo exfat iocharset=utf8 ;;
     kernel-cifs) echo cifs guest,vers=3.1.1 ;;
+    kernel-nfs) echo nfs4 vers=4.2 ;;
+    kernel-nfs3) echo nfs vers=3 ;;
     esac
 }
-served() { [[ $kind =~ ^(sshfs|samba|rclone|kernel-cifs)$ ]]; }
+served() { [[ $kind =~ ^(sshfs|samba|rclone|kernel-cifs|kernel-nfs3?)$ ]]; }
 
 make_image() {
     need truncate
@@ -134,6 +139,27 @@ EOF
         [[ $kind == samba ]] && own=$(cat "$dir/server.pid")
         await listening 445 "$own" || unavailable "smbd did not listen: $(tail -3 "$dir/server.log")"
         ;;
+    kernel-nfs*)
+        need mkfs.ext4 rpc.nfsd rpc.mountd rpc.statd rpcbind exportfs unshare nsenter ip
+        grep -qw nfsd /proc/filesystems || unavailable "this kernel has no NFS server"
+        truncate -s 64M "$dir/export.img"
+        run mkfs.ext4 -q -F "$dir/export.img"
+        run mount -o loop "$dir/export.img" "$dir/served"
+        # The server is a machine of its own: a network and the state folders of its daemons.
+        setsid unshare --net --mount sh -c 'ip link set lo up && mount -t tmpfs nfs /var/lib/nfs &&
+            mount -t tmpfs run /run && mount -t nfsd nfsd /proc/fs/nfsd && exec sleep infinity' \
+            >"$dir/server.log" 2>&1 &
+        echo $! >"$dir/server.pid"
+        await in_server mountpoint -q /proc/fs/nfsd || unavailable "no NFS server: $(cat "$dir/server.log")"
+        run in_server sh -c 'mkdir /var/lib/nfs/sm /var/lib/nfs/v4recovery && touch /var/lib/nfs/etab'
+        run in_server rpcbind -w
+        run in_server rpc.statd --no-notify
+        # The export is the root that NFS 4 clients see, "127.0.0.1:/".
+        run in_server exportfs -o rw,sync,no_root_squash,no_subtree_check,fsid=0 "127.0.0.1:$dir/served"
+        run in_server rpc.mountd
+        # The first opens wait out the grace period for clients of an earlier run: the shortest.
+        run in_server rpc.nfsd --grace-time 10 --lease-time 10 -H 127.0.0.1 8
+        ;;
     esac
 }
 
@@ -145,7 +171,15 @@ attach() {
         local driver options device
         read -r driver options < <(kernel_driver)
         device=$(cat "$dir/loop" 2>/dev/null || echo //127.0.0.1/music)
-        run mount -t "$driver" -o "$options" "$device" "$at"
+        if [[ $kind == kernel-nfs* ]]; then
+            # As fstab mounts a NAS: the client in the server's network, the mount in this machine.
+            device=127.0.0.1:/
+            [[ $kind == kernel-nfs3 ]] && device=127.0.0.1:$dir/served
+            run nsenter "--net=/proc/$(cat "$dir/server.pid")/ns/net" \
+                mount -t "$driver" -o "$options" "$device" "$at"
+        else
+            run mount -t "$driver" -o "$options" "$device" "$at"
+        fi
         ;;
     fat) need fusefat && run fusefat -o rw+ "$image" "$at" ;;
     exfat) need mount.exfat-fuse && run mount.exfat-fuse "$(cat "$dir/loop")" "$at" ;;
@@ -196,14 +230,23 @@ up() {
     if served; then echo "$dir/served"; else echo "$folder"; fi
 }
 
+gone() { ! kill -0 "$1" 2>/dev/null; }
 down() {
     if mounted; then umount "$dir/volume" || umount -l "$dir/volume"; fi
-    if [[ -f $dir/server.pid ]] && server_alive; then
-        local pid
-        pid=$(cat "$dir/server.pid")
+    local pid
+    pid=$(cat "$dir/server.pid" 2>/dev/null) || pid=''
+    if [[ -n $pid ]] && ! gone "$pid"; then
+        if [[ $kind == kernel-nfs* ]]; then
+            # The kernel's server first, then every daemon of its network.
+            in_server rpc.nfsd 0 || true
+            for task in /proc/[0-9]*; do
+                [[ ! $task/ns/net -ef /proc/$pid/ns/net ]] || kill "${task#/proc/}" 2>/dev/null || true
+            done
+        fi
         kill "$pid" 2>/dev/null || true
-        await bash -c "! kill -0 $pid 2>/dev/null" || kill -KILL "$pid" 2>/dev/null || true
+        await gone "$pid" || kill -KILL "$pid" 2>/dev/null || true
     fi
+    ! mountpoint -q "$dir/served" || umount "$dir/served" || umount -l "$dir/served"
     [[ ! -s $dir/loop ]] || losetup -d "$(cat "$dir/loop")" 2>/dev/null || true
 }
 
@@ -215,7 +258,7 @@ replug | down) kind=$(cat "$2/kind") dir=$(realpath "$2") ;;
 *) usage ;;
 esac
 case $kind in
-local | fat | exfat | ntfs | ntfs-ignoring-case | sshfs | samba | rclone | kernel-vfat | kernel-exfat | kernel-cifs) ;;
+local | fat | exfat | ntfs | ntfs-ignoring-case | sshfs | samba | rclone | kernel-vfat | kernel-exfat | kernel-cifs | kernel-nfs | kernel-nfs3) ;;
 *) usage ;;
 esac
 case $1 in

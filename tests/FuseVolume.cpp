@@ -6,8 +6,9 @@
 namespace {
 
 constexpr const char* kKinds[] = {
-    "local", "fat",    "exfat",       "ntfs",         "ntfs-ignoring-case", "sshfs",
-    "samba", "rclone", "kernel-vfat", "kernel-exfat", "kernel-cifs"};
+    "local",       "fat",        "exfat",      "ntfs",        "ntfs-ignoring-case",
+    "sshfs",       "samba",      "rclone",     "kernel-vfat", "kernel-exfat",
+    "kernel-cifs", "kernel-nfs", "kernel-nfs3"};
 
 } // namespace
 

@@ -9,7 +9,7 @@
 // folder, and unmounted, its server ended, when it goes.
 class FuseVolume {
 public:
-    // In the order of the script's kinds.
+    // In the order of the script's kinds, the kernel's own last.
     enum class Kind {
         LocalDisk,
         Fat,
@@ -21,7 +21,9 @@ public:
         Rclone,
         KernelVfat,
         KernelExfat,
-        KernelCifs
+        KernelCifs,
+        KernelNfs,
+        KernelNfs3
     };
 
     explicit FuseVolume(Kind kind);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestDrive.h"
 
-#include <QDir>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,13 +22,13 @@ QByteArray ReadAll(const QByteArray& path) {
 
 } // namespace
 
-TestDrive::TestDrive(const SystemCalls& system, const QByteArray& home)
-    : m_drives(
+TestDrive::TestDrive(const SystemCalls& system, const QByteArray& home, const QByteArray& state)
+    : m_state(state.isEmpty() ? QFile::encodeName(m_dir.path()) + "/state" : state),
+      m_drives(
           {{u'c', home.isEmpty() ? QFile::encodeName(m_dir.path()) + "/home" : home, u"home"_qs}},
-          QFile::encodeName(m_dir.path()) + "/state", system) {
-    for (const QString& folder : {u"home"_qs, u"state"_qs})
-        QDir(m_dir.path()).mkdir(folder);
-    ::mkdir(host().constData(), 0755);
+          m_state, system) {
+    for (const QByteArray& folder : {host(), m_state})
+        ::mkdir(folder.constData(), 0755);
 }
 
 // Names that are not UTF-8 are beyond QDir, so the folder is emptied by bytes.

@@ -9,12 +9,12 @@
 #include <QTemporaryDir>
 
 // A drive "c:" on a temporary folder, or on `home` (a folder of a volume under test, made if need
-// be), with its own state folder for "c:\windows" in a temporary folder, so that no test touches
-// the real ones.
+// be), with its own state folder for "c:\windows" in a temporary folder or at `state`, so that no
+// test touches the real ones.
 class TestDrive {
 public:
     explicit TestDrive(const corvane::SystemCalls& system = corvane::SystemCalls::Real(),
-                       const QByteArray& home = {});
+                       const QByteArray& home = {}, const QByteArray& state = {});
     ~TestDrive();
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
@@ -22,7 +22,7 @@ public:
     const corvane::DriveTable& drives() const { return m_drives; }
     corvane::DriveTable& drives() { return m_drives; }
     QByteArray host(const QByteArray& relative = {}) const;
-    QByteArray stateFolder() const { return QFile::encodeName(m_dir.path()) + "/state"; }
+    const QByteArray& stateFolder() const { return m_state; }
 
     // Files named by bytes, each holding its own name, in a folder below the drive's root.
     void makeFiles(const QByteArrayList& names, const QByteArray& folder = {}) const;
@@ -38,5 +38,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QByteArray m_state;
     corvane::DriveTable m_drives;
 };

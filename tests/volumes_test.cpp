@@ -34,13 +34,13 @@ const QList<std::pair<const char*, Kind>> kVolumes{
     {"Samba on 127.0.0.1 through smbnetfs", Kind::Samba},
     {"kernel vfat", Kind::KernelVfat},
     {"kernel exfat", Kind::KernelExfat},
-    {"kernel cifs to Samba on 127.0.0.1", Kind::KernelCifs}};
+    {"kernel cifs to Samba on 127.0.0.1", Kind::KernelCifs},
+    {"kernel NFS 4.2, the state folder there too", Kind::KernelNfs},
+    {"kernel NFS 3, the state folder there too", Kind::KernelNfs3}};
 
 // The guest of Debian's kernel runs the rows of the kernel's own drivers, the host the others.
 bool RowRunsHere(Kind kind) {
-    const bool kernel =
-        kind == Kind::KernelVfat || kind == Kind::KernelExfat || kind == Kind::KernelCifs;
-    return kernel == qEnvironmentVariableIsSet("CORVANE_IN_GUEST");
+    return (kind >= Kind::KernelVfat) == qEnvironmentVariableIsSet("CORVANE_IN_GUEST");
 }
 
 void AddVolumeRows(const QList<std::pair<const char*, Kind>>& more = {}) {
@@ -123,13 +123,17 @@ void AwaitSettled(const QByteArray& folder) {
 }
 
 // The row's volume, made once for all the rows of its kind (a volume costs seconds in the
-// guest), and a folder on it for this row alone; or a skip that says why it cannot be had here.
+// guest), and a folder on it for this row alone with a drive on it; or a skip that says why it
+// cannot be had here. On NFS the state folder is there too, as with a home folder on a server.
 #define MOUNT_OR_SKIP(volume, folder)                                                              \
     QFETCH(Kind, kind);                                                                            \
     FuseVolume& volume = sharedVolume(kind);                                                       \
     if (!volume.unavailable().isEmpty())                                                           \
         QSKIP(qPrintable(volume.unavailable()));                                                   \
-    const QByteArray folder = '/' + QByteArray::number(++m_rows);
+    const QByteArray folder = '/' + QByteArray::number(++m_rows);                                  \
+    const QByteArray state =                                                                       \
+        kind >= Kind::KernelNfs ? volume.folder() + folder + "-state" : QByteArray();              \
+    TestDrive drive(SystemCalls::Real(), volume.folder() + folder, state);
 
 } // namespace
 
@@ -140,26 +144,29 @@ private Q_SLOTS:
     void batchAndUndoRestoreTheFolder_data() { AddVolumeRows(); }
     void batchAndUndoRestoreTheFolder() {
         MOUNT_OR_SKIP(volume, folder);
-        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         // A plain rename, two case-only ones, and two names mapped to one, which stops the batch.
         const QByteArrayList originals{"my_band_-_first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"};
         drive.makeFiles(originals);
+        // On NFS a player holds one open through the batch: its old name stays as a hidden entry
+        // until the player lets go. (Through smbnetfs, a file open elsewhere is not renamed.)
+        QFile playing(QFile::decodeName(drive.host("song.mp3")));
+        QVERIFY(kind < Kind::KernelNfs || playing.open(QIODevice::ReadOnly));
         Session session(drive.drives());
         const BatchResult batch = session.batch(Rules(u"Option1"_qs));
+        playing.close();
         // lowntfs-3g with ignore_case lists every name in lower case, whatever its spelling.
         if (kind == Kind::NtfsIgnoringCase) {
             // A new spelling that cannot be read back is reported, not counted as done.
             QCOMPARE(batch.code, kAccessDenied);
             QCOMPARE(batch.renamed, 1);
-            QCOMPARE(drive.names(),
-                     QByteArrayList({"my band - first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"}));
+            QTRY_COMPARE(drive.names(),
+                         QByteArrayList({"my band - first.mp3", "song.mp3", "x y.mp3", "x_y.mp3"}));
         } else {
             QCOMPARE(batch.code, kFileExists);
             QCOMPARE(batch.renamed, 3);
-            QCOMPARE(drive.names(),
-                     QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
+            QTRY_COMPARE(drive.names(),
+                         QByteArrayList({"My Band - First.mp3", "Song.mp3", "X Y.mp3", "x_y.mp3"}));
         }
-        QVERIFY(drive.contentsIntact(originals));
         QCOMPARE(session.undo().code, kNoError);
         QCOMPARE(drive.names(), originals);
         QVERIFY(drive.contentsIntact(originals));
@@ -195,7 +202,6 @@ private Q_SLOTS:
     // volume that could replace it unseen, nothing is renamed at all.
     void newcomerOnTheServerIsNeverReplaced() {
         MOUNT_OR_SKIP(volume, folder);
-        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles({"a_1.mp3", "b_1.mp3"});
         const FolderListing listed = ListedFiles(drive.drives(), kRoot);
         const QList<RenamePlan> plans = PlanBatch(listed.names, listed.entries, listed.rules, {});
@@ -219,7 +225,6 @@ private Q_SLOTS:
     // refuses: nameTheVolumeRefusesIsRefusedFirst.)
     void previewStopsWhereTheBatchStops() {
         MOUNT_OR_SKIP(volume, folder);
-        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles({"a.mp3", "song.mp3", "SONGx.mp3"});
         const FolderListing listed = ListedFiles(drive.drives(), kRoot);
         const QList<RenamePlan> plans =
@@ -242,16 +247,14 @@ private Q_SLOTS:
     // of two bytes and of four.
     void nameTheVolumeRefusesIsRefusedFirst() {
         MOUNT_OR_SKIP(volume, folder);
-        TestDrive drive(SystemCalls::Real(), volume.folder() + folder);
         drive.makeFiles({"a.mp3"});
         const VolumeRules rules = ListedFiles(drive.drives(), kRoot).rules;
         QStringList names{u"b."_qs, u"b "_qs, u"b\x01"_qs, u"b\x1f.mp3"_qs};
         for (const QChar c : u"\"*:<>?\\|"_qs)
             names << u"b"_qs + c + u".mp3"_qs;
-        const QString grin = u"\U0001F600"_qs;
         for (const int units : {255, 256})
             names << QString(units - 4, u'\xe9') + u".mp3"_qs
-                  << grin.repeated(units / 2) + QString(units % 2, u'b');
+                  << u"\U0001F600"_qs.repeated(units / 2) + QString(units % 2, u'b');
         for (const QString& name : names) {
             const QByteArray wanted = name.toUtf8();
             const bool renamed =
@@ -282,20 +285,20 @@ private Q_SLOTS:
             // Each round in a folder of its own, out of reach of what a network client may still
             // believe of the last round's names.
             const QByteArray place = folder + '-' + QByteArray::number(round);
-            TestDrive drive(SystemCalls::Real(), volume.folder() + place);
-            drive.makeFiles(originals);
-            QCOMPARE(drive.names().size(), originals.size());
+            TestDrive here(SystemCalls::Real(), volume.folder() + place, state);
+            here.makeFiles(originals);
+            QCOMPARE(here.names().size(), originals.size());
             const bool undo = round % 2 == 1;
             if (undo)
-                KillChildPartWay(drive, "undo", 10 + random.bounded(40), 0);
+                KillChildPartWay(here, "undo", 10 + random.bounded(40), 0);
             else
-                KillChildPartWay(drive, "batch", random.bounded(6), 1 + random.bounded(16));
+                KillChildPartWay(here, "batch", random.bounded(6), 1 + random.bounded(16));
             // The start-up comes once the server has done what the killed process asked of it.
-            if (kind == Kind::Sshfs || kind == Kind::Samba || kind == Kind::KernelCifs)
+            if (volume.serverFolder() != volume.folder())
                 AwaitSettled(volume.serverFolder() + place);
             // The next start: half-done renames repaired, the log cut to its whole records.
-            QCOMPARE(LastBatch(drive.drives()).start(), QString());
-            VerifyEveryFileOnce(drive, originals, !undo, kind == Kind::NtfsIgnoringCase);
+            QCOMPARE(LastBatch(here.drives()).start(), QString());
+            VerifyEveryFileOnce(here, originals, !undo, kind == Kind::NtfsIgnoringCase);
             if (QTest::currentTestFailed())
                 return;
         }
