@@ -140,23 +140,26 @@ EOF
         await listening 445 "$own" || unavailable "smbd did not listen: $(tail -3 "$dir/server.log")"
         ;;
     kernel-nfs*)
-        need mkfs.ext4 rpc.nfsd rpc.mountd rpc.statd rpcbind exportfs unshare nsenter ip
+        need mkfs.ext4 rpc.nfsd rpc.mountd rpc.statd rpcbind rpcinfo exportfs unshare nsenter ip
         grep -qw nfsd /proc/filesystems || unavailable "this kernel has no NFS server"
         truncate -s 64M "$dir/export.img"
         run mkfs.ext4 -q -F "$dir/export.img"
         run mount -o loop "$dir/export.img" "$dir/served"
-        # The server is a machine of its own: a network and the state folders of its daemons.
+        # The server is a machine of its own: a network and the state folders of its daemons,
+        # which stay in the foreground of one process group, to end together.
         setsid unshare --net --mount sh -c 'ip link set lo up && mount -t tmpfs nfs /var/lib/nfs &&
-            mount -t tmpfs run /run && mount -t nfsd nfsd /proc/fs/nfsd && exec sleep infinity' \
-            >"$dir/server.log" 2>&1 &
+            mount -t tmpfs run /run && mount -t nfsd nfsd /proc/fs/nfsd &&
+            mkdir /var/lib/nfs/sm /var/lib/nfs/v4recovery && touch /var/lib/nfs/etab || exit 1
+            rpcbind -f -w &
+            until [ -S /run/rpcbind.sock ]; do sleep 0.1; done
+            rpc.statd -F --no-notify &
+            rpc.mountd -F &
+            exec sleep infinity' >"$dir/server.log" 2>&1 &
         echo $! >"$dir/server.pid"
-        await in_server mountpoint -q /proc/fs/nfsd || unavailable "no NFS server: $(cat "$dir/server.log")"
-        run in_server sh -c 'mkdir /var/lib/nfs/sm /var/lib/nfs/v4recovery && touch /var/lib/nfs/etab'
-        run in_server rpcbind -w
-        run in_server rpc.statd --no-notify
+        await in_server rpcinfo -T tcp 127.0.0.1 mountd 3 >/dev/null 2>&1 ||
+            unavailable "no NFS server: $(cat "$dir/server.log")"
         # The export is the root that NFS 4 clients see, "127.0.0.1:/".
         run in_server exportfs -o rw,sync,no_root_squash,no_subtree_check,fsid=0 "127.0.0.1:$dir/served"
-        run in_server rpc.mountd
         # The first opens wait out the grace period for clients of an earlier run: the shortest.
         run in_server rpc.nfsd --grace-time 10 --lease-time 10 -H 127.0.0.1 8
         ;;
@@ -230,21 +233,19 @@ up() {
     if served; then echo "$dir/served"; else echo "$folder"; fi
 }
 
-gone() { ! kill -0 "$1" 2>/dev/null; }
+gone() { ! kill -0 -- "$1" 2>/dev/null; }
 down() {
     if mounted; then umount "$dir/volume" || umount -l "$dir/volume"; fi
     local pid
     pid=$(cat "$dir/server.pid" 2>/dev/null) || pid=''
     if [[ -n $pid ]] && ! gone "$pid"; then
+        # The kernel's NFS server first, then its daemons: the whole group.
         if [[ $kind == kernel-nfs* ]]; then
-            # The kernel's server first, then every daemon of its network.
             in_server rpc.nfsd 0 || true
-            for task in /proc/[0-9]*; do
-                [[ ! $task/ns/net -ef /proc/$pid/ns/net ]] || kill "${task#/proc/}" 2>/dev/null || true
-            done
+            pid=-$pid
         fi
-        kill "$pid" 2>/dev/null || true
-        await gone "$pid" || kill -KILL "$pid" 2>/dev/null || true
+        kill -- "$pid" 2>/dev/null || true
+        await gone "$pid" || kill -KILL -- "$pid" 2>/dev/null || true
     fi
     ! mountpoint -q "$dir/served" || umount "$dir/served" || umount -l "$dir/served"
     [[ ! -s $dir/loop ]] || losetup -d "$(cat "$dir/loop")" 2>/dev/null || true
