@@ -18,8 +18,7 @@
 #                  what they had been written
 # Prints the command's output and exits with its status; 125 when no guest could be started,
 # 137 when the power was cut. The guest loads vfat, exfat, cifs, NFS's client and server, ext4,
-# loop and SMB 3's ciphers,
-# and its loopback is up. The folder it runs in and the command are reachable in the guest even
+# loop and SMB 3's ciphers, and its loopback is up. The folder it runs in and the command are reachable in the guest even
 # under /tmp, where the guest has a /tmp of its own.
 set -euo pipefail
 

@@ -171,18 +171,17 @@ attach() {
     case $kind in
     local) ;;
     kernel-*)
-        local driver options device
+        local driver options device enter=()
         read -r driver options < <(kernel_driver)
-        device=$(cat "$dir/loop" 2>/dev/null || echo //127.0.0.1/music)
-        if [[ $kind == kernel-nfs* ]]; then
-            # As fstab mounts a NAS: the client in the server's network, the mount in this machine.
-            device=127.0.0.1:/
-            [[ $kind == kernel-nfs3 ]] && device=127.0.0.1:$dir/served
-            run nsenter "--net=/proc/$(cat "$dir/server.pid")/ns/net" \
-                mount -t "$driver" -o "$options" "$device" "$at"
-        else
-            run mount -t "$driver" -o "$options" "$device" "$at"
-        fi
+        case $kind in
+        kernel-cifs) device=//127.0.0.1/music ;;
+        kernel-nfs) device=127.0.0.1:/ ;;
+        kernel-nfs3) device=127.0.0.1:$dir/served ;;
+        *) device=$(cat "$dir/loop") ;;
+        esac
+        # As fstab mounts a NAS: an NFS client in its server's network, the mount in this machine.
+        [[ $kind != kernel-nfs* ]] || enter=(nsenter "--net=/proc/$(cat "$dir/server.pid")/ns/net")
+        run "${enter[@]}" mount -t "$driver" -o "$options" "$device" "$at"
         ;;
     fat) need fusefat && run fusefat -o rw+ "$image" "$at" ;;
     exfat) need mount.exfat-fuse && run mount.exfat-fuse "$(cat "$dir/loop")" "$at" ;;
